@@ -1,0 +1,23 @@
+# Hivelark: `make run` starts the program, `make test` runs the whole suite. Both install what is
+# missing first (scripts/bootstrap.sh, as root on Debian).
+.PHONY: run test build bench format clean
+
+run:
+	@scripts/run.sh
+
+test:
+	@scripts/test.sh
+
+build:
+	@scripts/bootstrap.sh
+	@scripts/build.sh i686
+	@scripts/build.sh x86_64
+
+bench:
+	@scripts/bench.sh
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build
