@@ -28,6 +28,6 @@ public:
 std::string SystemErrorMessage(DWORD code);
 
 // printf-style formatting into an 8-bit string.
-std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* pattern, ...) __attribute__((format(gnu_printf, 1, 2)));
 
 } // namespace hivelark

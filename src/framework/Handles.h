@@ -53,11 +53,15 @@ inline void FreeGlobal(HGLOBAL memory) { GlobalFree(memory); }
 inline void DestroyWindowHandle(HWND window) { DestroyWindow(window); }
 } // namespace detail
 
-// Kernel objects: threads, processes, events, mutexes, files. Both "no handle" values of the
-// platform (null and INVALID_HANDLE_VALUE) count as empty; callers normalise to null.
+// Kernel objects: threads, processes, events, mutexes.
 using UniqueHandle = UniqueResource<HANDLE, detail::CloseKernelHandle>;
-// A file handle, empty when INVALID_HANDLE_VALUE as CreateFileA returns on failure.
-using UniqueFile = UniqueResource<HANDLE, detail::CloseKernelHandle, INVALID_HANDLE_VALUE>;
+// A file handle: CreateFileA's failure value INVALID_HANDLE_VALUE is taken as empty.
+class UniqueFile : public UniqueHandle {
+public:
+  UniqueFile() = default;
+  explicit UniqueFile(HANDLE handle)
+      : UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+};
 using UniqueKey = UniqueResource<HKEY, detail::CloseRegistryKey>;
 using UniqueIcon = UniqueResource<HICON, detail::DestroyIconHandle>;
 using UniqueMenu = UniqueResource<HMENU, detail::DestroyMenuHandle>;

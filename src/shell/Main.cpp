@@ -1,3 +1,6 @@
+#include "shell/Startup.h"
+
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+// The program takes no command line: the show command comes from the start-up information.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return hivelark::RunHivelark(); }

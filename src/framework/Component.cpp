@@ -1,0 +1,46 @@
+#include "framework/Component.h"
+
+#include <algorithm>
+
+namespace hivelark {
+
+TComponent::TComponent(TComponent* owner) : owner_(owner) {
+  if (owner_ != nullptr) {
+    owner_->Insert(this);
+  }
+}
+
+TComponent::~TComponent() {
+  destroying_ = true;
+  // Last created first: later components may refer to earlier ones (a label bound to its field).
+  while (!components_.empty()) {
+    TComponent* component = components_.back();
+    components_.pop_back();
+    component->owner_ = nullptr;
+    delete component;
+  }
+  if (owner_ != nullptr) {
+    owner_->Remove(this);
+  }
+}
+
+void TComponent::FinishLoading() {
+  for (TComponent* component : std::vector<TComponent*>(components_)) {
+    component->loading_ = false;
+    component->AfterLoad();
+  }
+  loading_ = false;
+  AfterLoad();
+}
+
+void TComponent::Insert(TComponent* component) { components_.push_back(component); }
+
+void TComponent::Remove(TComponent* component) {
+  if (destroying_) {
+    return;
+  }
+  components_.erase(std::remove(components_.begin(), components_.end(), component),
+                    components_.end());
+}
+
+} // namespace hivelark

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace hivelark {
+
+// The base of everything that a window owns: controls, menus, dialogs and other non-visual parts.
+// A component created with an owner belongs to it (create it with new and keep a plain pointer):
+// the owner destroys its components, the last created first. Components carry properties whose
+// defaults their constructors set and "On" events (std::function, sender first) raised through
+// overridable Do... dispatchers that call the handler only when one is set.
+class TComponent {
+public:
+  explicit TComponent(TComponent* owner);
+  virtual ~TComponent();
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  TComponent* Owner() const { return owner_; }
+  const std::string& Name() const { return name_; }
+  void SetName(const std::string& name) { name_ = name; }
+
+  // The components this one owns, in creation order.
+  const std::vector<TComponent*>& Components() const { return components_; }
+
+  // Runs once when the owner's whole layout has been built: first for each owned component, in
+  // creation order, then for the owner itself (see FinishLoading).
+  virtual void AfterLoad() {}
+  // Runs AfterLoad for every owned component, in creation order, then for this one.
+  void FinishLoading();
+
+  bool Loading() const { return loading_; }
+
+private:
+  void Insert(TComponent* component);
+  void Remove(TComponent* component);
+
+  TComponent* owner_;
+  std::string name_;
+  std::vector<TComponent*> components_;
+  bool loading_ = true;
+  bool destroying_ = false;
+};
+
+// The plain event: takes only the sender.
+using TNotifyEvent = std::function<void(TComponent* sender)>;
+
+} // namespace hivelark

@@ -1,0 +1,260 @@
+#include "framework/Form.h"
+
+#include "framework/Application.h"
+#include "framework/Exception.h"
+#include "framework/ModalScope.h"
+
+#include <commctrl.h>
+
+namespace hivelark {
+
+TForm::TForm(TComponent* owner) : TWindow(owner) { TWindow::SetVisible(false); }
+
+TForm::~TForm() = default;
+
+void TForm::SetBorderIcons(bool minimize, bool maximize) {
+  minimizeBox_ = minimize;
+  maximizeBox_ = maximize;
+}
+
+void TForm::SetClientSize(int width, int height) {
+  clientWidth_ = width;
+  clientHeight_ = height;
+  if (HandleAllocated()) {
+    RECT rect{0, 0, width, height};
+    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrA(WindowHandle(), GWL_STYLE)),
+                       FALSE, static_cast<DWORD>(GetWindowLongPtrA(WindowHandle(), GWL_EXSTYLE)));
+    SetBounds(Left(), Top(), rect.right - rect.left, rect.bottom - rect.top);
+  }
+}
+
+void TForm::SetActiveControl(TWindow* control) {
+  activeControl_ = control;
+  if (control != nullptr && HandleAllocated() && GetActiveWindow() == WindowHandle() &&
+      control->CanFocus()) {
+    control->SetFocus();
+  }
+}
+
+void TForm::CreateParams(TCreateParams& params) {
+  params.className = "HivelarkForm";
+  params.style = WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+  params.exStyle = WS_EX_CONTROLPARENT;
+  if (borderStyle_ == TBorderStyle::Dialog) {
+    params.style |= WS_POPUP | DS_MODALFRAME;
+    params.exStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+  } else {
+    params.style |= WS_OVERLAPPED | WS_BORDER;
+    if (minimizeBox_) {
+      params.style |= WS_MINIMIZEBOX;
+    }
+    if (maximizeBox_) {
+      params.style |= WS_MAXIMIZEBOX;
+    }
+  }
+  TForm* mainForm = Application != nullptr ? Application->MainForm() : nullptr;
+  if (ownerForm_ != nullptr) {
+    params.owner = ownerForm_->Handle();
+  } else if (mainForm != nullptr && mainForm != this) {
+    // Every form but the main window belongs to it: no taskbar button of its own, and it stays
+    // above the main window.
+    params.owner = mainForm->Handle();
+  }
+  if (clientWidth_ >= 0) {
+    RECT rect{0, 0, clientWidth_, clientHeight_};
+    AdjustWindowRectEx(&rect, params.style, FALSE, params.exStyle);
+    SetBounds(Left(), Top(), rect.right - rect.left, rect.bottom - rect.top);
+  }
+}
+
+void TForm::AfterCreateHandle() {
+  if (showHint_) {
+    toolTip_.reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, WindowHandle(),
+                                   nullptr, GetModuleHandleA(nullptr), nullptr));
+  }
+}
+
+void TForm::DescendantCreated(TWindow* descendant) {
+  if (!toolTip_) {
+    return;
+  }
+  TOOLINFOA tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = WindowHandle();
+  tool.uId = reinterpret_cast<UINT_PTR>(descendant->WindowHandle());
+  tool.lpszText = const_cast<char*>(descendant->Hint().c_str());
+  SendMessageA(toolTip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TForm::PlaceOnFirstShow() {
+  if (placed_) {
+    return;
+  }
+  placed_ = true;
+  if (position_ == TPosition::ScreenCenter) {
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    SetBounds((screenWidth - Width()) / 2, (screenHeight - Height()) / 2, Width(), Height());
+  }
+}
+
+void TForm::SetVisible(bool visible) {
+  if (visible) {
+    ShowWithCommand(SW_SHOWNORMAL);
+    return;
+  }
+  TWindow::SetVisible(false);
+}
+
+void TForm::ShowWithCommand(int showCommand) {
+  Handle();
+  PlaceOnFirstShow();
+  const bool wasVisible = Visible();
+  TWindow::SetVisible(true);
+  ShowWindow(WindowHandle(), showCommand);
+  if (!wasVisible) {
+    DoShow();
+  }
+}
+
+void TForm::BringToFront() {
+  HWND handle = Handle();
+  if (IsIconic(handle)) {
+    ShowWindow(handle, SW_RESTORE);
+  }
+  SetForegroundWindow(handle);
+  BringWindowToTop(handle);
+}
+
+int TForm::ShowModal() {
+  if (modal_ || Visible()) {
+    throw Exception("Cannot make a visible window modal");
+  }
+  HWND handle = Handle();
+  ModalScope scope(handle);
+  modal_ = true;
+  modalResult_ = mrNone;
+  Show();
+  SetActiveWindow(handle);
+  bool quitRequested = false;
+  while (modalResult_ == mrNone) {
+    if (!Application->HandleMessage()) {
+      quitRequested = true;
+      modalResult_ = mrCancel;
+    }
+  }
+  const int result = modalResult_;
+  scope.EnableOtherWindows();
+  Hide();
+  modal_ = false;
+  if (quitRequested) {
+    // The quit request was taken by this loop; the main loop must see it too.
+    Application->Terminate();
+  }
+  return result;
+}
+
+void TForm::Close() {
+  if (modal_) {
+    modalResult_ = mrCancel;
+    return;
+  }
+  DoClose();
+  if (Application != nullptr && Application->MainForm() == this) {
+    Application->Terminate();
+  } else {
+    Hide();
+  }
+}
+
+void TForm::DoCreate() {
+  if (OnCreate) {
+    OnCreate(this);
+  }
+}
+
+void TForm::DoDestroy() {
+  if (OnDestroy) {
+    OnDestroy(this);
+  }
+}
+
+void TForm::DoShow() {
+  if (OnShow) {
+    OnShow(this);
+  }
+}
+
+void TForm::DoClose() {
+  if (OnClose) {
+    OnClose(this);
+  }
+}
+
+bool TForm::PreviewKey(const MSG&) { return false; }
+
+void TForm::ClickButton(TWindow* button) {
+  if (button != nullptr && button->HandleAllocated() && button->Enabled() && button->Visible()) {
+    SendMessageA(button->WindowHandle(), BM_CLICK, 0, 0);
+  }
+}
+
+bool TForm::OnMenuCommand(WORD id) {
+  // The dialog navigation sends IDOK for Enter when no default button answers DM_GETDEFID, and
+  // IDCANCEL for Esc.
+  if (id == IDCANCEL) {
+    ClickButton(cancelButton_);
+    return true;
+  }
+  if (id == IDOK) {
+    ClickButton(defaultButton_);
+    return true;
+  }
+  return false;
+}
+
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_CLOSE:
+    Close();
+    return 0;
+  case DM_GETDEFID:
+    if (defaultButton_ != nullptr && defaultButton_->HandleAllocated()) {
+      return MAKELRESULT(GetDlgCtrlID(defaultButton_->WindowHandle()), DC_HASDEFID);
+    }
+    return 0;
+  case WM_ACTIVATE:
+    if (LOWORD(wParam) == WA_INACTIVE) {
+      HWND focus = GetFocus();
+      if (focus != nullptr && IsChild(WindowHandle(), focus)) {
+        // The focus may sit in an inner window of a control (the edit of a combo box).
+        for (HWND window = focus; window != nullptr && window != WindowHandle();
+             window = GetParent(window)) {
+          if (TWindow* control = FromHandle(window)) {
+            activeControl_ = control;
+            break;
+          }
+        }
+      }
+    } else if (!IsIconic(WindowHandle())) {
+      if (activeControl_ != nullptr && activeControl_->HandleAllocated() &&
+          activeControl_->CanFocus()) {
+        ::SetFocus(activeControl_->WindowHandle());
+        return 0;
+      }
+      if (HWND first = GetNextDlgTabItem(WindowHandle(), nullptr, FALSE)) {
+        ::SetFocus(first);
+        return 0;
+      }
+    }
+    break;
+  default:
+    break;
+  }
+  return TWindow::WndProc(message, wParam, lParam);
+}
+
+} // namespace hivelark

@@ -1,0 +1,485 @@
+#include "framework/Window.h"
+
+#include "framework/Application.h"
+#include "framework/Exception.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <set>
+
+namespace hivelark {
+namespace {
+
+constexpr char kWindowProperty[] = "HivelarkWindow";
+constexpr UINT_PTR kSubclassId = 1;
+// Control IDs below this are the dialog command IDs (IDOK, IDCANCEL, ...), which the platform's
+// dialog navigation sends to a form as commands.
+constexpr int kFirstControlId = 100;
+int nextControlId = kFirstControlId;
+
+} // namespace
+
+LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  TWindow* window = nullptr;
+  if (message == WM_NCCREATE) {
+    window = static_cast<TWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    if (window != nullptr) {
+      window->Attach(handle);
+    }
+  } else {
+    window = TWindow::FromHandle(handle);
+  }
+  if (window == nullptr) {
+    return DefWindowProcA(handle, message, wParam, lParam);
+  }
+  return window->GuardedWndProc(message, wParam, lParam);
+}
+
+LRESULT CALLBACK SubclassProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR, DWORD_PTR reference) {
+  auto* window = reinterpret_cast<TWindow*>(reference);
+  if (window == nullptr || window->handle_ != handle) {
+    return DefSubclassProc(handle, message, wParam, lParam);
+  }
+  return window->GuardedWndProc(message, wParam, lParam);
+}
+
+TWindow::TWindow(TComponent* owner) : TComponent(owner) {}
+
+TWindow::~TWindow() {
+  for (TWindow* child : children_) {
+    child->parent_ = nullptr;
+  }
+  children_.clear();
+  if (parent_ != nullptr) {
+    auto& siblings = parent_->children_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  }
+  if (handle_ != nullptr) {
+    DestroyWindow(handle_);
+  }
+  // A window of another thread's or a failed destruction must not point back at a freed object.
+  if (handle_ != nullptr) {
+    Detach();
+  }
+}
+
+TWindow* TWindow::FromHandle(HWND window) {
+  if (window == nullptr) {
+    return nullptr;
+  }
+  return static_cast<TWindow*>(GetPropA(window, kWindowProperty));
+}
+
+HWND TWindow::Handle() {
+  if (handle_ == nullptr) {
+    CreateHandle();
+  }
+  return handle_;
+}
+
+void TWindow::SetParent(TWindow* parent) {
+  if (parent == parent_) {
+    return;
+  }
+  if (parent_ != nullptr) {
+    auto& siblings = parent_->children_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  }
+  parent_ = parent;
+  if (parent_ != nullptr) {
+    parent_->children_.push_back(this);
+    if (handle_ != nullptr) {
+      ::SetParent(handle_, parent_->Handle());
+    } else if (parent_->HandleAllocated()) {
+      CreateHandle();
+    }
+  }
+}
+
+int TWindow::Left() const {
+  if (handle_ == nullptr) {
+    return bounds_.left;
+  }
+  RECT rect;
+  GetWindowRect(handle_, &rect);
+  if (parent_ != nullptr && parent_->handle_ != nullptr) {
+    MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&rect), 2);
+  }
+  return rect.left;
+}
+
+int TWindow::Top() const {
+  if (handle_ == nullptr) {
+    return bounds_.top;
+  }
+  RECT rect;
+  GetWindowRect(handle_, &rect);
+  if (parent_ != nullptr && parent_->handle_ != nullptr) {
+    MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&rect), 2);
+  }
+  return rect.top;
+}
+
+int TWindow::Width() const {
+  if (handle_ == nullptr) {
+    return bounds_.right - bounds_.left;
+  }
+  RECT rect;
+  GetWindowRect(handle_, &rect);
+  return rect.right - rect.left;
+}
+
+int TWindow::Height() const {
+  if (handle_ == nullptr) {
+    return bounds_.bottom - bounds_.top;
+  }
+  RECT rect;
+  GetWindowRect(handle_, &rect);
+  return rect.bottom - rect.top;
+}
+
+void TWindow::SetBounds(int left, int top, int width, int height) {
+  bounds_ = {left, top, left + width, top + height};
+  if (handle_ != nullptr) {
+    SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  OnBoundsChanged();
+}
+
+int TWindow::ClientWidth() const {
+  if (handle_ == nullptr) {
+    return Width();
+  }
+  RECT rect;
+  GetClientRect(handle_, &rect);
+  return rect.right;
+}
+
+int TWindow::ClientHeight() const {
+  if (handle_ == nullptr) {
+    return Height();
+  }
+  RECT rect;
+  GetClientRect(handle_, &rect);
+  return rect.bottom;
+}
+
+std::string TWindow::Text() const {
+  if (handle_ == nullptr) {
+    return text_;
+  }
+  const int length = GetWindowTextLengthA(handle_);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  const int copied = GetWindowTextA(handle_, text.data(), length + 1);
+  text.resize(static_cast<size_t>(std::max(copied, 0)));
+  return text;
+}
+
+void TWindow::SetText(const std::string& text) {
+  text_ = text;
+  if (handle_ != nullptr) {
+    SetWindowTextA(handle_, text.c_str());
+  }
+}
+
+bool TWindow::Visible() const {
+  if (handle_ == nullptr) {
+    return visible_;
+  }
+  return (GetWindowLongPtrA(handle_, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void TWindow::SetVisible(bool visible) {
+  visible_ = visible;
+  if (visible && parent_ == nullptr) {
+    Handle();
+  }
+  if (handle_ != nullptr) {
+    ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE);
+  }
+  OnVisibleChanged();
+}
+
+void TWindow::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  if (handle_ != nullptr) {
+    EnableWindow(handle_, enabled ? TRUE : FALSE);
+  }
+  OnEnabledChanged();
+}
+
+std::shared_ptr<TFont> TWindow::Font() const {
+  if (parentFont_ && parent_ != nullptr) {
+    return parent_->Font();
+  }
+  return font_ ? font_ : DefaultFont();
+}
+
+void TWindow::SetFont(std::shared_ptr<TFont> font) {
+  font_ = std::move(font);
+  parentFont_ = false;
+  // Every window that inherits the font takes the new one at once.
+  std::vector<TWindow*> pending{this};
+  while (!pending.empty()) {
+    TWindow* window = pending.back();
+    pending.pop_back();
+    if (window->handle_ != nullptr) {
+      SendMessageA(window->handle_, WM_SETFONT, reinterpret_cast<WPARAM>(window->Font()->Handle()),
+                   TRUE);
+    }
+    for (TWindow* child : window->children_) {
+      if (child->parentFont_) {
+        pending.push_back(child);
+      }
+    }
+  }
+}
+
+void TWindow::SetColor(COLORREF color) {
+  color_ = color;
+  backgroundBrush_.reset();
+  Invalidate();
+}
+
+bool TWindow::CanFocus() const {
+  for (const TWindow* window = this; window != nullptr; window = window->parent_) {
+    if (!window->enabled_ || !window->Visible()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TWindow::Focused() const { return handle_ != nullptr && GetFocus() == handle_; }
+
+void TWindow::SetFocus() { ::SetFocus(Handle()); }
+
+LRESULT TWindow::Perform(UINT message, WPARAM wParam, LPARAM lParam) {
+  return SendMessageA(Handle(), message, wParam, lParam);
+}
+
+void TWindow::Invalidate() {
+  if (handle_ != nullptr) {
+    InvalidateRect(handle_, nullptr, TRUE);
+  }
+}
+
+void TWindow::ChangeStyle(DWORD add, DWORD remove) {
+  extraStyle_ = (extraStyle_ | add) & ~remove;
+  removedStyle_ = (removedStyle_ | remove) & ~add;
+  if (handle_ != nullptr) {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE));
+    SetWindowLongPtrA(handle_, GWL_STYLE, static_cast<LONG_PTR>((style | add) & ~remove));
+    SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+}
+
+void TWindow::CreateParams(TCreateParams& params) {
+  params.className = "HivelarkWindow";
+  params.style = WS_CLIPCHILDREN;
+}
+
+void TWindow::CreateHandle() {
+  if (handle_ != nullptr) {
+    return;
+  }
+  HWND parentHandle = nullptr;
+  if (parent_ != nullptr) {
+    parentHandle = parent_->Handle();
+    // Creating the parent creates its children, this one among them.
+    if (handle_ != nullptr) {
+      return;
+    }
+  }
+  TCreateParams params;
+  CreateParams(params);
+  DWORD style = (params.style | extraStyle_) & ~removedStyle_;
+  if (parent_ != nullptr) {
+    style |= WS_CHILD | WS_CLIPSIBLINGS;
+    if (visible_) {
+      style |= WS_VISIBLE;
+    }
+    if (controlId_ == 0) {
+      controlId_ = nextControlId++;
+    }
+  }
+  if (!enabled_) {
+    style |= WS_DISABLED;
+  }
+  if (tabStop_) {
+    style |= WS_TABSTOP;
+  }
+  if (!params.subclassStandardControl) {
+    RegisterOwnClass(params);
+  }
+  const HMENU menuOrId =
+      parent_ != nullptr ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr;
+  HWND handle = CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(), style,
+                                bounds_.left, bounds_.top, bounds_.right - bounds_.left,
+                                bounds_.bottom - bounds_.top,
+                                parent_ != nullptr ? parentHandle : params.owner, menuOrId,
+                                GetModuleHandleA(nullptr), this);
+  if (handle == nullptr) {
+    throw Exception(Format("Error creating window: %s", SystemErrorMessage(GetLastError()).c_str()));
+  }
+  if (params.subclassStandardControl) {
+    Attach(handle);
+    subclassed_ = SetWindowSubclass(handle, SubclassProcedure, kSubclassId,
+                                    reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+  }
+  SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
+  AfterCreateHandle();
+  for (TWindow* child : std::vector<TWindow*>(children_)) {
+    child->CreateHandle();
+  }
+  if (!hint_.empty() && parent_ != nullptr) {
+    parent_->DescendantCreated(this);
+  }
+}
+
+void TWindow::DescendantCreated(TWindow* descendant) {
+  if (parent_ != nullptr) {
+    parent_->DescendantCreated(descendant);
+  }
+}
+
+LRESULT TWindow::GuardedWndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  try {
+    result = WndProc(message, wParam, lParam);
+  } catch (...) {
+    if (Application != nullptr) {
+      Application->HandleException(std::current_exception());
+    }
+  }
+  if (message == WM_NCDESTROY) {
+    Detach();
+  }
+  return result;
+}
+
+void TWindow::Attach(HWND window) {
+  handle_ = window;
+  SetPropA(window, kWindowProperty, this);
+}
+
+void TWindow::Detach() {
+  if (handle_ == nullptr) {
+    return;
+  }
+  RemovePropA(handle_, kWindowProperty);
+  if (subclassed_) {
+    RemoveWindowSubclass(handle_, SubclassProcedure, kSubclassId);
+    subclassed_ = false;
+  }
+  handle_ = nullptr;
+}
+
+LRESULT TWindow::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (subclassed_) {
+    return DefSubclassProc(handle_, message, wParam, lParam);
+  }
+  return DefWindowProcA(handle_, message, wParam, lParam);
+}
+
+HBRUSH TWindow::BackgroundBrush() {
+  if (!backgroundBrush_ && color_ != CLR_INVALID) {
+    backgroundBrush_.reset(CreateSolidBrush(color_));
+  }
+  return backgroundBrush_.get();
+}
+
+HBRUSH TWindow::OnControlColor(HDC dc) {
+  const COLORREF textColor = Font()->Color();
+  if (color_ == CLR_INVALID && textColor == GetSysColor(COLOR_WINDOWTEXT)) {
+    return nullptr;
+  }
+  SetTextColor(dc, textColor);
+  if (color_ == CLR_INVALID) {
+    SetBkMode(dc, TRANSPARENT);
+    return GetSysColorBrush(COLOR_BTNFACE);
+  }
+  SetBkColor(dc, color_);
+  return BackgroundBrush();
+}
+
+LRESULT TWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_COMMAND:
+    if (lParam != 0) {
+      TWindow* child = FromHandle(reinterpret_cast<HWND>(lParam));
+      if (child != nullptr && child != this && child->OnCommandNotification(HIWORD(wParam))) {
+        return 0;
+      }
+    } else if (OnMenuCommand(LOWORD(wParam))) {
+      return 0;
+    }
+    break;
+  case WM_NOTIFY: {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    TWindow* child = FromHandle(header->hwndFrom);
+    LRESULT result = 0;
+    if (child != nullptr && child != this && child->OnNotifyNotification(header, result)) {
+      return result;
+    }
+    break;
+  }
+  case WM_CTLCOLOREDIT:
+  case WM_CTLCOLORSTATIC:
+  case WM_CTLCOLORBTN:
+  case WM_CTLCOLORLISTBOX: {
+    TWindow* child = FromHandle(reinterpret_cast<HWND>(lParam));
+    if (child != nullptr && child != this) {
+      if (HBRUSH brush = child->OnControlColor(reinterpret_cast<HDC>(wParam))) {
+        return reinterpret_cast<LRESULT>(brush);
+      }
+    }
+    break;
+  }
+  case WM_DRAWITEM: {
+    auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    TWindow* child = item->CtlType == ODT_MENU ? nullptr : FromHandle(item->hwndItem);
+    if (child != nullptr && child != this && child->OnDrawItem(item)) {
+      return TRUE;
+    }
+    break;
+  }
+  case WM_ERASEBKGND:
+    if (color_ != CLR_INVALID && !subclassed_) {
+      RECT rect;
+      GetClientRect(handle_, &rect);
+      FillRect(reinterpret_cast<HDC>(wParam), &rect, BackgroundBrush());
+      return 1;
+    }
+    break;
+  default:
+    break;
+  }
+  return DefaultHandler(message, wParam, lParam);
+}
+
+void TWindow::RegisterOwnClass(const TCreateParams& params) {
+  static std::set<std::string> registered;
+  if (registered.count(params.className) != 0) {
+    return;
+  }
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = params.classStyle;
+  windowClass.lpfnWndProc = WindowProcedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hCursor = params.cursor != nullptr ? params.cursor : LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = params.className.c_str();
+  windowClass.hIcon = LoadIconA(windowClass.hInstance, "MAINICON");
+  if (RegisterClassExA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    throw Exception(Format("Cannot register window class %s: %s", params.className.c_str(),
+                           SystemErrorMessage(GetLastError()).c_str()));
+  }
+  registered.insert(params.className);
+}
+
+} // namespace hivelark

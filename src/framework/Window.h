@@ -1,0 +1,161 @@
+#pragma once
+
+#include "framework/Component.h"
+#include "framework/Font.h"
+#include "framework/Handles.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace hivelark {
+
+// How a window class creates its native window.
+struct TCreateParams {
+  // A class of the program's own (registered on first use with the one window procedure), or a
+  // standard control class such as "EDIT" when `subclassStandardControl` is true.
+  std::string className;
+  bool subclassStandardControl = false;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  UINT classStyle = CS_DBLCLKS;
+  HCURSOR cursor = nullptr;
+  // The owner of a top-level window (its hwndParent); ignored for child windows.
+  HWND owner = nullptr;
+};
+
+// The one base of every window, form and control. It owns its native window (created when first
+// needed, together with its children, and destroyed with the object), keeps the common properties
+// while no native window exists, and routes every message to the virtual WndProc, whose default
+// dispatches to the virtual handlers below and then to the default procedure. Notifications that
+// the platform sends to a parent (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR..., WM_DRAWITEM) are handed
+// to the child they concern. An exception that escapes a handler goes to the application's error
+// box. Main thread only.
+class TWindow : public TComponent {
+public:
+  explicit TWindow(TComponent* owner);
+  ~TWindow() override;
+
+  // The object behind a native window of the program, or null.
+  static TWindow* FromHandle(HWND window);
+
+  // The native window, created (with its parents and children) when it does not exist yet.
+  HWND Handle();
+  // The native window if it exists, else null; never creates it.
+  HWND WindowHandle() const { return handle_; }
+  bool HandleAllocated() const { return handle_ != nullptr; }
+
+  TWindow* Parent() const { return parent_; }
+  void SetParent(TWindow* parent);
+  const std::vector<TWindow*>& Children() const { return children_; }
+
+  // Position and size: relative to the parent's client area for a child, to the screen for a
+  // top-level window.
+  int Left() const;
+  int Top() const;
+  int Width() const;
+  int Height() const;
+  void SetBounds(int left, int top, int width, int height);
+  void SetLeft(int left) { SetBounds(left, Top(), Width(), Height()); }
+  void SetTop(int top) { SetBounds(Left(), top, Width(), Height()); }
+  void SetWidth(int width) { SetBounds(Left(), Top(), width, Height()); }
+  void SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+  int ClientWidth() const;
+  int ClientHeight() const;
+
+  std::string Text() const;
+  void SetText(const std::string& text);
+
+  bool Visible() const;
+  virtual void SetVisible(bool visible);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint) { hint_ = hint; }
+
+  // The font; while ParentFont holds, the parent's.
+  std::shared_ptr<TFont> Font() const;
+  void SetFont(std::shared_ptr<TFont> font);
+  bool ParentFont() const { return parentFont_; }
+
+  // The background colour, or CLR_INVALID for the class's own.
+  COLORREF Color() const { return color_; }
+  void SetColor(COLORREF color);
+
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+  bool CanFocus() const;
+  bool Focused() const;
+  void SetFocus();
+
+  // Sends a message to the native window (creating it if needed).
+  LRESULT Perform(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Repaints the window.
+  void Invalidate();
+
+protected:
+  virtual void CreateParams(TCreateParams& params);
+  // Creates the native window, then those of the children in their creation order.
+  virtual void CreateHandle();
+  // After the native window exists: applies state that only the derived class keeps.
+  virtual void AfterCreateHandle() {}
+
+  virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // The class's own handling: the default window procedure or the standard control's procedure.
+  LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Handed over from the parent. Each returns whether it handled the notification.
+  virtual bool OnCommandNotification(WORD /*code*/) { return false; }
+  virtual bool OnNotifyNotification(NMHDR* /*header*/, LRESULT& /*result*/) { return false; }
+  // WM_CTLCOLOR...: the brush to paint with, or null for the default colours.
+  virtual HBRUSH OnControlColor(HDC dc);
+  virtual bool OnDrawItem(DRAWITEMSTRUCT* /*item*/) { return false; }
+  // A menu command (WM_COMMAND without a control), for windows that own menus.
+  virtual bool OnMenuCommand(WORD /*id*/) { return false; }
+  // Change notifications, for windows that keep others in step (a bound label follows its field).
+  virtual void OnBoundsChanged() {}
+  virtual void OnVisibleChanged() {}
+  virtual void OnEnabledChanged() {}
+  // A newly created native window of a descendant that has a hint (forms show hints as tooltips).
+  virtual void DescendantCreated(TWindow* descendant);
+
+  // The identifier of a child window (its control ID).
+  int ControlId() const { return controlId_; }
+  // Changes style bits of an existing native window (or of the one still to be created).
+  void ChangeStyle(DWORD add, DWORD remove);
+
+private:
+  friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK SubclassProcedure(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  LRESULT GuardedWndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  void Attach(HWND window);
+  void Detach();
+  HBRUSH BackgroundBrush();
+  static void RegisterOwnClass(const TCreateParams& params);
+
+  HWND handle_ = nullptr;
+  bool subclassed_ = false;
+  TWindow* parent_ = nullptr;
+  std::vector<TWindow*> children_;
+  RECT bounds_{0, 0, 0, 0};
+  std::string text_;
+  std::string hint_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  bool tabStop_ = false;
+  bool parentFont_ = true;
+  std::shared_ptr<TFont> font_;
+  COLORREF color_ = CLR_INVALID;
+  UniqueBrush backgroundBrush_;
+  int controlId_ = 0;
+  DWORD extraStyle_ = 0;
+  DWORD removedStyle_ = 0;
+};
+
+} // namespace hivelark

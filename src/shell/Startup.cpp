@@ -1,0 +1,32 @@
+#include "shell/Startup.h"
+
+#include "framework/Application.h"
+#include "main/frmMain.h"
+#include "shell/About.h"
+
+namespace hivelark {
+
+constexpr char kApplicationTitle[] = "Hivelark 1.0";
+
+void CreateHivelarkForms(TApplication& application) {
+  application.SetMainFormOnTaskBar(true);
+  application.SetTitle(kApplicationTitle);
+  application.CreateForm<TForm1>();
+  AboutBox = application.CreateForm<TAboutBox>();
+}
+
+int RunHivelark() {
+  TApplication application;
+  try {
+    CreateHivelarkForms(application);
+  } catch (...) {
+    // Without its main window the program cannot run: say why and end.
+    application.HandleException(std::current_exception());
+    return 1;
+  }
+  application.Run();
+  AboutBox = nullptr;
+  return 0;
+}
+
+} // namespace hivelark

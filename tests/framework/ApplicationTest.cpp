@@ -1,0 +1,159 @@
+#include "framework/Application.h"
+#include "framework/Exception.h"
+#include "framework/Form.h"
+#include "support/WindowDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace hivelark;
+using namespace testing_support;
+
+namespace {
+
+constexpr UINT WM_TEST_THROW = WM_APP + 100;
+constexpr UINT WM_TEST_MARK = WM_APP + 101;
+
+// A form whose handler raises whatever exception the test hands it.
+class ThrowingForm : public TForm {
+public:
+  explicit ThrowingForm(TComponent* owner) : TForm(owner) { SetClientSize(200, 100); }
+  std::function<void()> raise;
+  int marks = 0;
+
+protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_TEST_THROW) {
+      raise();
+      return 0;
+    }
+    if (message == WM_TEST_MARK) {
+      ++marks;
+      return 0;
+    }
+    return TForm::WndProc(message, wParam, lParam);
+  }
+};
+
+struct ErrorBoxSeen {
+  std::string text;
+  int buttons = 0;
+  int icons = 0;
+};
+
+// Raises `raise` inside a handler, answers the error box that follows and reports what it showed.
+// Also checks that the loop goes on afterwards.
+ErrorBoxSeen RaiseInHandler(std::function<void()> raise) {
+  TApplication application;
+  application.SetTitle("Hivelark 1.0");
+  auto* form = application.CreateForm<ThrowingForm>();
+  form->raise = std::move(raise);
+  ErrorBoxSeen seen;
+  DialogAnswerer answerer("#32770", "Hivelark 1.0", [&seen](HWND box) {
+    HWND text = GetDlgItem(box, 0xFFFF);
+    seen.text = WindowText(text);
+    seen.buttons = CountChildren(box, "Button");
+    seen.icons = CountChildren(box, "Static", SS_ICON);
+    PressButton(box, "OK");
+  });
+  PostMessageA(form->Handle(), WM_TEST_THROW, 0, 0);
+  PostMessageA(form->Handle(), WM_TEST_MARK, 0, 0);
+  while (form->marks == 0 && application.HandleMessage()) {
+  }
+  EXPECT_EQ(form->marks, 1) << "the loop must go on after the error box";
+  answerer.Join();
+  return seen;
+}
+
+} // namespace
+
+TEST(ErrorBox, FullStopIsAppendedOnlyAfterCharactersThatSortAfterIt) {
+  EXPECT_EQ(ErrorBoxText("abc"), "abc.");
+  EXPECT_EQ(ErrorBoxText("abc."), "abc.");
+  EXPECT_EQ(ErrorBoxText("abc!"), "abc!");
+  EXPECT_EQ(ErrorBoxText("Key: 42"), "Key: 42.");
+  EXPECT_EQ(ErrorBoxText("(tab)"), "(tab)") << "')' sorts before '.'";
+  EXPECT_EQ(ErrorBoxText(""), "");
+  EXPECT_EQ(ErrorBoxText("caf\xE9"), "caf\xE9.") << "8-bit characters sort after '.'";
+}
+
+TEST(ErrorBox, ExceptionEscapingAHandlerIsShownAndTheLoopGoesOn) {
+  const ErrorBoxSeen seen = RaiseInHandler([] { throw Exception("abc"); });
+  EXPECT_EQ(seen.text, "abc.");
+  EXPECT_EQ(seen.buttons, 1);
+  EXPECT_EQ(seen.icons, 1);
+  EXPECT_EQ(RaiseInHandler([] { throw Exception("abc!"); }).text, "abc!");
+  EXPECT_EQ(RaiseInHandler([] { throw Exception("abc."); }).text, "abc.");
+}
+
+TEST(ErrorBox, SilentAbortShowsNothing) {
+  TApplication application;
+  application.SetTitle("Hivelark 1.0");
+  auto* form = application.CreateForm<ThrowingForm>();
+  form->raise = [] { Abort(); };
+  DialogAnswerer answerer(
+      "#32770", "Hivelark 1.0", [](HWND box) { PressButton(box, "OK"); }, 1500);
+  PostMessageA(form->Handle(), WM_TEST_THROW, 0, 0);
+  PostMessageA(form->Handle(), WM_TEST_MARK, 0, 0);
+  while (form->marks == 0 && application.HandleMessage()) {
+  }
+  answerer.Join();
+  EXPECT_FALSE(answerer.Answered());
+}
+
+TEST(Application, TitleIsOnlyStoredWhileTheMainFormCarriesTheTaskbarButton) {
+  TApplication application;
+  EXPECT_FALSE(WindowText(application.Handle()).empty());
+  application.SetMainFormOnTaskBar(true);
+  EXPECT_EQ(WindowText(application.Handle()), "");
+  application.SetTitle("Hivelark 1.0");
+  EXPECT_EQ(application.Title(), "Hivelark 1.0");
+  EXPECT_EQ(WindowText(application.Handle()), "");
+  EXPECT_FALSE(IsWindowVisible(application.Handle()));
+}
+
+TEST(Application, FirstFormCreatedIsTheMainFormAndGetsItsWindowAtOnce) {
+  TApplication application;
+  auto* first = application.CreateForm<TForm>();
+  auto* second = application.CreateForm<TForm>();
+  EXPECT_EQ(application.MainForm(), first);
+  EXPECT_TRUE(first->HandleAllocated());
+  EXPECT_FALSE(IsWindowVisible(first->WindowHandle()));
+  EXPECT_FALSE(second->HandleAllocated());
+}
+
+TEST(Application, QuitRequestEndsTheLoopOnlyWhenItIsReached) {
+  TApplication application;
+  auto* form = application.CreateForm<ThrowingForm>();
+  application.Terminate();
+  // Work queued after the quit request is not done: the loop ends at the quit message.
+  PostMessageA(form->Handle(), WM_TEST_MARK, 0, 0);
+  application.SetShowMainForm(false);
+  application.Run();
+  EXPECT_TRUE(application.Terminated());
+  EXPECT_EQ(form->marks, 0);
+}
+
+TEST(Application, ClosingTheMainFormEndsTheLoopAndRunsTheDestructionHandlers) {
+  std::vector<std::string> events;
+  {
+    TApplication application;
+    auto* main = application.CreateForm<TForm>();
+    auto* other = application.CreateForm<TForm>();
+    main->OnDestroy = [&events](TComponent*) { events.push_back("main destroyed"); };
+    other->OnDestroy = [&events](TComponent*) { events.push_back("other destroyed"); };
+    other->Show();
+    other->Close();
+    EXPECT_FALSE(other->Visible()) << "closing another form only hides it";
+    EXPECT_FALSE(application.Terminated());
+    PostMessageA(main->Handle(), WM_CLOSE, 0, 0);
+    application.Run();
+    EXPECT_TRUE(application.Terminated());
+    events.push_back("loop ended");
+  }
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"loop ended", "other destroyed", "main destroyed"}));
+}

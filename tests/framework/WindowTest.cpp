@@ -1,0 +1,277 @@
+#include "framework/Application.h"
+#include "framework/Component.h"
+#include "framework/Form.h"
+#include "framework/Window.h"
+#include "support/WindowDriver.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace hivelark;
+using namespace testing_support;
+
+namespace {
+
+std::vector<std::string>* journal = nullptr;
+
+class JournalComponent : public TComponent {
+public:
+  JournalComponent(TComponent* owner, std::string name) : TComponent(owner) { SetName(name); }
+  ~JournalComponent() override { journal->push_back("destroy " + Name()); }
+  void AfterLoad() override { journal->push_back("load " + Name()); }
+};
+
+// A standard push button driven through the window base, as the controls of the program are.
+class TestButton : public TWindow {
+public:
+  explicit TestButton(TComponent* owner) : TWindow(owner) { SetTabStop(true); }
+  int clicks = 0;
+
+protected:
+  void CreateParams(TCreateParams& params) override {
+    params.className = "BUTTON";
+    params.subclassStandardControl = true;
+    params.style = BS_PUSHBUTTON;
+  }
+  bool OnCommandNotification(WORD code) override {
+    if (code == BN_CLICKED) {
+      ++clicks;
+      return true;
+    }
+    return false;
+  }
+};
+
+class TestEdit : public TWindow {
+public:
+  explicit TestEdit(TComponent* owner) : TWindow(owner) { SetTabStop(true); }
+
+protected:
+  void CreateParams(TCreateParams& params) override {
+    params.className = "EDIT";
+    params.subclassStandardControl = true;
+    params.style = ES_AUTOHSCROLL;
+    params.exStyle = WS_EX_CLIENTEDGE;
+  }
+};
+
+} // namespace
+
+TEST(Component, OwnerLoadsInCreationOrderAndDestroysLastCreatedFirst) {
+  std::vector<std::string> events;
+  journal = &events;
+  {
+    JournalComponent owner(nullptr, "owner");
+    new JournalComponent(&owner, "first");
+    auto* second = new JournalComponent(&owner, "second");
+    new JournalComponent(second, "inner");
+    new JournalComponent(&owner, "third");
+    EXPECT_EQ(owner.Components().size(), 3u);
+    owner.FinishLoading();
+    EXPECT_FALSE(owner.Loading());
+  }
+  EXPECT_EQ(events, (std::vector<std::string>{"load first", "load second", "load third",
+                                              "load owner", "destroy owner", "destroy third",
+                                              "destroy second", "destroy inner", "destroy first"}));
+  journal = nullptr;
+}
+
+TEST(Component, ComponentDestroyedBeforeItsOwnerLeavesTheOwnersList) {
+  std::vector<std::string> events;
+  journal = &events;
+  {
+    JournalComponent owner(nullptr, "owner");
+    auto* early = new JournalComponent(&owner, "early");
+    new JournalComponent(&owner, "late");
+    delete early;
+    EXPECT_EQ(owner.Components().size(), 1u);
+  }
+  EXPECT_EQ(events, (std::vector<std::string>{"destroy early", "destroy owner", "destroy late"}));
+  journal = nullptr;
+}
+
+TEST(Window, PropertiesSetBeforeTheNativeWindowExistsAreAppliedWhenItIsCreated) {
+  TApplication application;
+  auto* form = application.CreateForm<TForm>();
+  auto* edit = new TestEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 20, 150, 21);
+  edit->SetText("typed");
+  edit->SetEnabled(false);
+  EXPECT_FALSE(form->HandleAllocated() && edit->HandleAllocated() == false);
+  HWND handle = edit->Handle();
+  ASSERT_NE(handle, nullptr);
+  EXPECT_EQ(GetParent(handle), form->WindowHandle());
+  EXPECT_EQ(WindowText(handle), "typed");
+  EXPECT_FALSE(IsWindowEnabled(handle));
+  EXPECT_EQ(edit->Left(), 10);
+  EXPECT_EQ(edit->Top(), 20);
+  EXPECT_EQ(edit->Width(), 150);
+  EXPECT_EQ(TWindow::FromHandle(handle), edit);
+  // And after it exists, the setters act on it directly.
+  edit->SetText("changed");
+  EXPECT_EQ(WindowText(handle), "changed");
+  edit->SetBounds(12, 22, 100, 21);
+  RECT rect;
+  GetWindowRect(handle, &rect);
+  EXPECT_EQ(rect.right - rect.left, 100);
+  EXPECT_EQ(edit->Text(), "changed");
+}
+
+TEST(Window, ChildNotificationsReachTheControlTheyConcern) {
+  TApplication application;
+  auto* form = application.CreateForm<TForm>();
+  auto* button = new TestButton(form);
+  button->SetParent(form);
+  button->SetBounds(10, 10, 75, 25);
+  button->SetText("Press");
+  form->Show();
+  SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(button->clicks, 1);
+}
+
+TEST(Window, InheritedFontFollowsTheParent) {
+  TApplication application;
+  auto* form = application.CreateForm<TForm>();
+  auto* edit = new TestEdit(form);
+  edit->SetParent(form);
+  edit->Handle();
+  auto font = std::make_shared<TFont>("Tahoma", 11);
+  form->SetFont(font);
+  EXPECT_EQ(edit->Font(), font);
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(edit->WindowHandle(), WM_GETFONT, 0, 0)),
+            font->Handle());
+}
+
+TEST(Form, ClientSizeBorderAndCentring) {
+  TApplication application;
+  auto* form = application.CreateForm<TForm>();
+  form->SetBorderIcons(true, false);
+  form->SetPosition(TPosition::ScreenCenter);
+  form->SetClientSize(503, 502);
+  form->Show();
+  RECT client;
+  GetClientRect(form->WindowHandle(), &client);
+  EXPECT_EQ(client.right, 503);
+  EXPECT_EQ(client.bottom, 502);
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(form->WindowHandle(), GWL_STYLE));
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  RECT window;
+  GetWindowRect(form->WindowHandle(), &window);
+  EXPECT_NEAR((window.left + window.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+  EXPECT_NEAR((window.top + window.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+}
+
+namespace {
+
+// A modal form that the test closes from inside its own loop.
+class ModalProbe : public TForm {
+public:
+  explicit ModalProbe(TComponent* owner) : TForm(owner) {
+    SetBorderStyle(TBorderStyle::Dialog);
+    SetClientSize(200, 100);
+    ok = new TestButton(this);
+    ok->SetParent(this);
+    ok->SetBounds(10, 10, 75, 25);
+    ok->SetText("OK");
+    SetDefaultButton(ok);
+  }
+  TestButton* ok;
+  std::function<void()> whileShown;
+
+protected:
+  void DoShow() override {
+    TForm::DoShow();
+    if (whileShown) {
+      PostMessageA(WindowHandle(), WM_APP + 7, 0, 0);
+    }
+  }
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_APP + 7) {
+      whileShown();
+      return 0;
+    }
+    if (message == WM_APP + 8) {
+      // Sent from another thread while the modal loop runs.
+      return 42;
+    }
+    return TForm::WndProc(message, wParam, lParam);
+  }
+};
+
+} // namespace
+
+TEST(Form, ShowModalDisablesTheOtherWindowsAndRestoresActivationAndFocus) {
+  TApplication application;
+  auto* main = application.CreateForm<TForm>();
+  auto* edit = new TestEdit(main);
+  edit->SetParent(main);
+  edit->SetBounds(10, 10, 100, 21);
+  main->Show();
+  SetActiveWindow(main->WindowHandle());
+  edit->SetFocus();
+  ASSERT_EQ(GetFocus(), edit->WindowHandle());
+
+  auto* dialog = application.CreateForm<ModalProbe>();
+  bool mainWasDisabled = false;
+  LRESULT sentResult = 0;
+  dialog->whileShown = [&] {
+    mainWasDisabled = !IsWindowEnabled(main->WindowHandle());
+    // A message sent from another thread is handled inside the modal loop.
+    std::thread sender([&] { sentResult = SendMessageA(dialog->WindowHandle(), WM_APP + 8, 0, 0); });
+    PumpUntil([&] { return sentResult != 0; }, 5000);
+    sender.join();
+    dialog->SetModalResult(mrOk);
+  };
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_TRUE(mainWasDisabled);
+  EXPECT_EQ(sentResult, 42);
+  EXPECT_TRUE(IsWindowEnabled(main->WindowHandle()));
+  EXPECT_FALSE(dialog->Visible());
+  EXPECT_EQ(GetActiveWindow(), main->WindowHandle());
+  EXPECT_EQ(GetFocus(), edit->WindowHandle());
+}
+
+TEST(Form, DialogKeysAndCloseBoxSetTheModalResult) {
+  TApplication application;
+  auto* main = application.CreateForm<TForm>();
+  main->Show();
+  auto* dialog = application.CreateForm<ModalProbe>();
+  dialog->whileShown = [&] {
+    dialog->SetModalResult(mrNone);
+    PostMessageA(dialog->WindowHandle(), WM_CLOSE, 0, 0);
+  };
+  EXPECT_EQ(dialog->ShowModal(), mrCancel) << "the close box gives Cancel";
+
+  dialog->whileShown = [&] {
+    EXPECT_EQ(LOWORD(SendMessageA(dialog->WindowHandle(), DM_GETDEFID, 0, 0)),
+              GetDlgCtrlID(dialog->ok->WindowHandle()));
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+    PumpUntil([&] { return dialog->ok->clicks > 0; }, 5000);
+    dialog->SetModalResult(mrOk);
+  };
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_EQ(dialog->ok->clicks, 1) << "Enter presses the default button";
+}
+
+TEST(Form, QuitRequestEndsAModalLoopAndStillEndsTheMainLoop) {
+  TApplication application;
+  auto* main = application.CreateForm<TForm>();
+  main->Show();
+  auto* dialog = application.CreateForm<ModalProbe>();
+  dialog->whileShown = [&] { application.Terminate(); };
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  MSG message;
+  EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+      << "the quit request stays queued for the main loop";
+  application.SetShowMainForm(false);
+  application.Run();
+  EXPECT_TRUE(application.Terminated());
+}

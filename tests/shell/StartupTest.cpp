@@ -1,0 +1,134 @@
+#include "framework/Application.h"
+#include "main/frmMain.h"
+#include "shell/About.h"
+#include "shell/Startup.h"
+#include "support/WindowDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace hivelark;
+using namespace testing_support;
+
+TEST(Startup, WindowsAreCreatedInOrderWithTheirTitles) {
+  TApplication application;
+  CreateHivelarkForms(application);
+  EXPECT_EQ(WindowText(application.Handle()), "") << "the application window stays untitled";
+  EXPECT_EQ(application.Title(), "Hivelark 1.0");
+
+  auto* main = dynamic_cast<TForm1*>(application.MainForm());
+  ASSERT_NE(main, nullptr) << "the main window is the first form created";
+  ASSERT_TRUE(main->HandleAllocated()) << "its native window exists, still hidden";
+  EXPECT_FALSE(IsWindowVisible(main->WindowHandle()));
+  EXPECT_EQ(WindowText(main->WindowHandle()), "Hivelark");
+
+  ASSERT_NE(AboutBox, nullptr);
+  EXPECT_FALSE(AboutBox->HandleAllocated()) << "no native window until first shown";
+  EXPECT_EQ(AboutBox->Text(), "Hivelark 1.0");
+  ASSERT_EQ(application.Components().size(), 2u);
+  EXPECT_EQ(application.Components()[0], main);
+  EXPECT_EQ(application.Components()[1], AboutBox);
+}
+
+TEST(Startup, MainWindowSettings) {
+  TApplication application;
+  CreateHivelarkForms(application);
+  HWND main = application.MainForm()->WindowHandle();
+  RECT client;
+  GetClientRect(main, &client);
+  EXPECT_EQ(client.right, 503);
+  EXPECT_EQ(client.bottom, 502);
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(main, GWL_STYLE));
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME) << "single fixed border";
+  EXPECT_EQ(GetWindow(main, GW_OWNER), nullptr) << "the main window carries the taskbar button";
+  EXPECT_EQ(application.MainForm()->Font()->Name(), "Tahoma");
+  EXPECT_EQ(application.MainForm()->Font()->Height(), 11);
+}
+
+TEST(Startup, QuitRequestDuringStartupLetsStartupFinishThenEndsTheLoop) {
+  TApplication application;
+  // Posted before the windows exist, as the single-instance check does while the main window
+  // is being built.
+  application.Terminate();
+  CreateHivelarkForms(application);
+  application.Run();
+  EXPECT_TRUE(application.Terminated());
+  ASSERT_NE(AboutBox, nullptr) << "the About box was still created";
+  EXPECT_TRUE(IsWindowVisible(application.MainForm()->WindowHandle()))
+      << "the main window was still shown";
+}
+
+namespace {
+
+std::string ProgramPath() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string program(path);
+  program.erase(program.find_last_of('\\') + 1);
+  return program + "Hivelark.exe";
+}
+
+// The real program, started as its own process with a show command.
+class ProgramProcess {
+public:
+  explicit ProgramProcess(WORD showCommand) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = showCommand;
+    std::string commandLine = "\"" + ProgramPath() + "\"";
+    started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &process_) != FALSE;
+  }
+  ~ProgramProcess() {
+    if (started_) {
+      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.hProcess, 99);
+      }
+      CloseHandle(process_.hProcess);
+      CloseHandle(process_.hThread);
+    }
+  }
+  bool Started() const { return started_; }
+  HWND WaitForMainWindow() {
+    return WaitForTopLevelWindow(process_.dwProcessId, "HivelarkForm", "Hivelark", 20000);
+  }
+  // Exit code, or STILL_ACTIVE when it did not end in time.
+  DWORD WaitForExit(DWORD timeoutMs) {
+    WaitForSingleObject(process_.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+  }
+
+private:
+  bool started_ = false;
+  PROCESS_INFORMATION process_{};
+};
+
+} // namespace
+
+TEST(Program, EndsWithExitCodeZeroWhenTheMainWindowCloses) {
+  ProgramProcess program(SW_SHOWNORMAL);
+  ASSERT_TRUE(program.Started()) << ProgramPath();
+  HWND main = program.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsZoomed(main));
+  EXPECT_FALSE(IsIconic(main));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitForExit(20000), 0u);
+}
+
+TEST(Program, ShowCommandMaximisedOpensTheMainWindowMaximised) {
+  ProgramProcess program(SW_SHOWMAXIMIZED);
+  ASSERT_TRUE(program.Started());
+  HWND main = program.WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(IsZoomed(main)) << "although its title bar has no maximise button";
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitForExit(20000), 0u);
+}

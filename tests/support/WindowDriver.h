@@ -1,0 +1,57 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+// Helpers that let a test work windows from outside, as a person would: find a top-level window,
+// read its controls, press its buttons. Modal windows are answered by a DialogAnswerer, which
+// waits on its own thread while the test's thread sits in the modal loop.
+namespace testing_support {
+
+// The first visible top-level window of process `processId` whose class and caption match (an
+// empty class or caption matches any), or null.
+HWND FindTopLevelWindow(DWORD processId, const std::string& className, const std::string& caption);
+
+// Waits up to `timeoutMs` for such a window; null if none came.
+HWND WaitForTopLevelWindow(DWORD processId, const std::string& className,
+                           const std::string& caption, DWORD timeoutMs);
+
+std::string WindowText(HWND window);
+std::string WindowClass(HWND window);
+
+// The first child (at any depth) of `parent` whose class and text match (empty matches any).
+HWND FindChild(HWND parent, const std::string& className, const std::string& text);
+int CountChildren(HWND parent, const std::string& className, DWORD requiredStyle = 0);
+
+// Presses the push button with caption `caption` in `dialog` the way the platform reports a
+// click: the dialog receives the button's command.
+bool PressButton(HWND dialog, const std::string& caption);
+
+// On its own thread: waits for a top-level window of this process with the given class and
+// caption, then runs `action` on it (on that thread). The destructor waits for the thread.
+class DialogAnswerer {
+public:
+  using Action = std::function<void(HWND)>;
+  DialogAnswerer(std::string className, std::string caption, Action action,
+                 DWORD timeoutMs = 20000);
+  DialogAnswerer(const DialogAnswerer&) = delete;
+  DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+  ~DialogAnswerer();
+
+  bool Answered() const { return answered_; }
+  // Waits (without pumping) for the thread to finish.
+  void Join();
+
+private:
+  std::atomic<bool> answered_{false};
+  std::thread thread_;
+};
+
+// Pumps the calling thread's messages until `done` holds or `timeoutMs` passes; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+
+} // namespace testing_support
