@@ -10,7 +10,7 @@ packages=(
   mingw-w64-i686-dev mingw-w64-x86-64-dev
   libz-mingw-w64-dev
   googletest
-  wine wine64
+  wine wine64 fonts-wine
   xvfb xauth xdotool imagemagick x11-utils
 )
 

@@ -8,8 +8,13 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/bootstrap.sh"
 "$top/scripts/build.sh" i686 --target Hivelark
 "$top/scripts/build.sh" x86_64 --target Hivelark
-export WINEPREFIX=${WINEPREFIX:-$top/build/x86_64/wineprefix} WINEDEBUG=${WINEDEBUG:--all}
+# A prefix of its own: the tests' prefix puts every window into one virtual desktop.
+export WINEPREFIX=${WINEPREFIX:-$top/build/run-prefix} WINEDEBUG=${WINEDEBUG:--all}
 "$top/scripts/wine-prefix.sh" "$WINEPREFIX"
+if [ -n "${DISPLAY:-}" ]; then
+  # On a real display the program's windows are the display's own windows.
+  wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null || true
+fi
 program=$top/build/x86_64/bin/Hivelark.exe
 
 xvfb_pid=
@@ -25,9 +30,9 @@ if [ -z "${DISPLAY:-}" ]; then
   xvfb_pid=$!
   export DISPLAY=$display
   sleep 2
-  # A virtual desktop of Wine draws the window frames itself (a bare X server has no window
-  # manager to draw them).
-  wine explorer /desktop=Hivelark,1280x1024 "$program" >"$top/build/hivelark-run.log" 2>&1 &
+  # Wine's virtual desktop (set up in the prefix) draws the window frames itself: a bare X server
+  # has no window manager to draw them.
+  wine "$program" >"$top/build/hivelark-run.log" 2>&1 &
   program_pid=$!
   # Start-up is done once the main window is on the screen.
   for _ in $(seq 1 60); do

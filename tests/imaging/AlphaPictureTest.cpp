@@ -1,0 +1,184 @@
+#include "PngTestFiles.h"
+#include "imaging/AlphaPicture.h"
+#include "imaging/ResourcePictures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <tuple>
+
+namespace hivelark::testing {
+namespace {
+
+// A 32-bit top-down DIB section in a memory DC, filled with one colour, whose pixels the test
+// reads back after drawing.
+class Canvas {
+public:
+  Canvas(int width, int height, std::uint32_t background)
+      : width_(width), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    pixels_ = static_cast<std::uint32_t*>(bits);
+    std::fill(pixels_, pixels_ + width * height, background);
+    selected_.emplace(dc_.get(), bitmap_.get());
+  }
+  HDC dc() const { return dc_.get(); }
+  std::uint32_t At(int x, int y) const {
+    GdiFlush();
+    return pixels_[y * width_ + x] & 0x00FFFFFF;
+  }
+
+private:
+  int width_;
+  UniqueMemoryDC dc_;
+  UniqueBitmap bitmap_;
+  std::uint32_t* pixels_ = nullptr;
+  std::optional<SelectObjectScope> selected_;
+};
+
+void ExpectColourNear(std::uint32_t expected, std::uint32_t actual) {
+  for (int shift : {0, 8, 16}) {
+    EXPECT_LE(std::abs(static_cast<int>((expected >> shift) & 0xFF) -
+                       static_cast<int>((actual >> shift) & 0xFF)),
+              1)
+        << std::hex << "expected 0x" << expected << ", got 0x" << actual;
+  }
+}
+
+TEST(AlphaPicture, BlendsEachPixelByItsOwnAlpha) {
+  // Straight red at half alpha, fully transparent, opaque green.
+  const Picture picture{3, 1, {0x80800000, 0x00000000, 0xFF00FF00}};
+  const AlphaPicture drawn(picture);
+  ASSERT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn.width(), 3);
+  EXPECT_EQ(drawn.height(), 1);
+  const Canvas canvas(5, 1, 0x000000FF);
+  drawn.Draw(canvas.dc(), 1, 0);
+  EXPECT_EQ(canvas.At(0, 0), 0x0000FFu) << "outside the picture";
+  ExpectColourNear(0x80007F, canvas.At(1, 0));
+  EXPECT_EQ(canvas.At(2, 0), 0x0000FFu) << "transparent pixel";
+  EXPECT_EQ(canvas.At(3, 0), 0x00FF00u) << "opaque pixel";
+  EXPECT_EQ(canvas.At(4, 0), 0x0000FFu) << "outside the picture";
+}
+
+TEST(AlphaPicture, DrawsAPartOfAPictureOfSeveralImages) {
+  const TestImage image{4,
+                        2,
+                        true,
+                        {{0, 255, 0, 255},
+                         {0, 255, 0, 255},
+                         {90, 90, 90, 255},
+                         {90, 90, 90, 0},
+                         {0, 255, 0, 255},
+                         {0, 255, 0, 255},
+                         {90, 90, 90, 255},
+                         {90, 90, 90, 255}}};
+  const AlphaPicture drawn(ReadGuarded(PngFile(PngChunks(image))));
+  const Canvas canvas(2, 2, 0x00FFFFFF);
+  drawn.DrawPart(canvas.dc(), 0, 0, 2, 0, 2, 2);
+  EXPECT_EQ(canvas.At(0, 0), 0x5A5A5Au);
+  EXPECT_EQ(canvas.At(1, 0), 0xFFFFFFu);
+  EXPECT_EQ(canvas.At(0, 1), 0x5A5A5Au);
+  EXPECT_EQ(canvas.At(1, 1), 0x5A5A5Au);
+}
+
+// The program's own pictures, read from this test program's resources as the program reads them.
+// Until the resource script lists them, the lookup finds nothing and the test is skipped.
+bool ProgramHasResource(const char* name, LPCSTR type) {
+  return FindResourceA(GetModuleHandleA(nullptr), name, type) != nullptr;
+}
+
+TEST(ProgramPictures, ButtonsAre48By48WithTransparentCorners) {
+  if (!ProgramHasResource("BTN_START", RT_RCDATA)) {
+    GTEST_SKIP() << "the button pictures are not in the resources yet";
+  }
+  for (const char* name :
+       {"BTN_START", "BTN_CLEAR", "BTN_SAVE", "BTN_TRAY", "BTN_ABOUT", "BTN_EXIT"}) {
+    SCOPED_TRACE(name);
+    const Picture picture = ReadPngResource(GetModuleHandleA(nullptr), name);
+    ASSERT_EQ(picture.width, 48);
+    ASSERT_EQ(picture.height, 48);
+    for (auto [x, y] : {std::pair{0, 0}, {47, 0}, {0, 47}, {47, 47}}) {
+      EXPECT_EQ(picture.At(x, y), 0u) << "corner " << x << ", " << y;
+    }
+    EXPECT_EQ(picture.At(24, 24) >> 24, 0xFFu) << "the centre is opaque";
+
+    const AlphaPicture drawn = AlphaPicture::FromResource(GetModuleHandleA(nullptr), name);
+    const Canvas canvas(48, 48, 0x00FF00FF);
+    drawn.Draw(canvas.dc(), 0, 0);
+    EXPECT_EQ(canvas.At(0, 0), 0xFF00FFu) << "the background shows through the corner";
+    EXPECT_NE(canvas.At(24, 24), 0xFF00FFu);
+  }
+}
+
+TEST(ProgramPictures, CheckMarkHoldsTwoImagesSideBySide) {
+  if (!ProgramHasResource("CHECKMARK", RT_RCDATA)) {
+    GTEST_SKIP() << "the check mark is not in the resources yet";
+  }
+  const Picture picture = ReadPngResource(GetModuleHandleA(nullptr), "CHECKMARK");
+  ASSERT_EQ(picture.width, 36);
+  ASSERT_EQ(picture.height, 18);
+  int opaqueLeft = 0;
+  int opaqueRight = 0;
+  for (int y = 0; y < 18; ++y) {
+    for (int x = 0; x < 36; ++x) {
+      if (picture.At(x, y) >> 24 == 0xFF) {
+        ++(x < 18 ? opaqueLeft : opaqueRight);
+      }
+    }
+  }
+  EXPECT_GT(opaqueLeft, 10);
+  EXPECT_GT(opaqueRight, 10);
+}
+
+TEST(ProgramPictures, BitmapsAndIconComeThroughThePlatformLoaders) {
+  if (!ProgramHasResource("SF", RT_BITMAP)) {
+    GTEST_SKIP() << "the bitmaps are not in the resources yet";
+  }
+  for (auto [name, width, height] : {std::tuple{"SF", 60, 34}, {"ABOUTPICTURE", 147, 110}}) {
+    SCOPED_TRACE(name);
+    const UniqueBitmap bitmap = LoadBitmapResource(GetModuleHandleA(nullptr), name);
+    BITMAP info{};
+    ASSERT_NE(GetObjectA(bitmap.get(), sizeof(info), &info), 0);
+    EXPECT_EQ(info.bmWidth, width);
+    EXPECT_EQ(info.bmHeight, height);
+    EXPECT_EQ(info.bmBitsPixel, 24);
+  }
+  for (int size : {16, 32, 48}) {
+    SCOPED_TRACE(size);
+    const UniqueIcon icon = LoadIconResource(GetModuleHandleA(nullptr), "MAINICON", size);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon.get(), &info));
+    const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+    BITMAP colourInfo{};
+    ASSERT_NE(GetObjectA(colour.get(), sizeof(colourInfo), &colourInfo), 0);
+    EXPECT_EQ(colourInfo.bmWidth, size);
+    EXPECT_EQ(colourInfo.bmHeight, size);
+  }
+}
+
+TEST(ProgramPictures, AMissingResourceIsAnErrorNamingIt) {
+  for (auto load : {+[] { ReadPngResource(GetModuleHandleA(nullptr), "NO_SUCH_PICTURE"); },
+                    +[] { LoadBitmapResource(GetModuleHandleA(nullptr), "NO_SUCH_PICTURE"); },
+                    +[] { LoadIconResource(GetModuleHandleA(nullptr), "NO_SUCH_PICTURE", 16); }}) {
+    try {
+      load();
+      ADD_FAILURE() << "no error";
+    } catch (const EPictureError& error) {
+      EXPECT_NE(std::string(error.what()).find("\"NO_SUCH_PICTURE\""), std::string::npos)
+          << error.what();
+    }
+  }
+}
+
+} // namespace
+} // namespace hivelark::testing
