@@ -15,6 +15,10 @@ TForm::~TForm() = default;
 void TForm::SetBorderIcons(bool minimize, bool maximize) {
   minimizeBox_ = minimize;
   maximizeBox_ = maximize;
+  if (HandleAllocated() && borderStyle_ == TBorderStyle::Single) {
+    ChangeStyle((minimize ? WS_MINIMIZEBOX : 0) | (maximize ? WS_MAXIMIZEBOX : 0),
+                (minimize ? 0 : WS_MINIMIZEBOX) | (maximize ? 0 : WS_MAXIMIZEBOX));
+  }
 }
 
 void TForm::SetClientSize(int width, int height) {
