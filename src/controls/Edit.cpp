@@ -1,0 +1,179 @@
+#include "controls/Edit.h"
+
+#include <commctrl.h>
+
+namespace hivelark {
+namespace {
+
+constexpr UINT_PTR kComboEditSubclassId = 2;
+
+} // namespace
+
+TsEdit::TsEdit(TComponent* owner) : TWindow(owner) {
+  SetTabStop(true);
+  SetBounds(0, 0, 121, 21);
+}
+
+void TsEdit::SetMaxLength(int maxLength) {
+  maxLength_ = maxLength;
+  if (HandleAllocated()) {
+    SendMessageA(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength), 0);
+  }
+}
+
+void TsEdit::CreateParams(TCreateParams& params) {
+  params.className = "EDIT";
+  params.subclassStandardControl = true;
+  params.style = ES_AUTOHSCROLL;
+  params.exStyle = WS_EX_CLIENTEDGE;
+}
+
+void TsEdit::AfterCreateHandle() {
+  SendMessageA(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
+}
+
+bool TsEdit::OnCommandNotification(WORD code) {
+  if (code == EN_CHANGE) {
+    DoChange();
+    return true;
+  }
+  return false;
+}
+
+void TsEdit::DoChange() {
+  if (OnChange) {
+    OnChange(this);
+  }
+}
+
+TsMemo::TsMemo(TComponent* owner) : TWindow(owner) { SetTabStop(true); }
+
+void TsMemo::CreateParams(TCreateParams& params) {
+  params.className = "EDIT";
+  params.subclassStandardControl = true;
+  // No ES_AUTOHSCROLL: the lines wrap at the right edge, the horizontal bar stays for show.
+  params.style =
+      ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL | WS_VSCROLL | WS_HSCROLL;
+  params.exStyle = WS_EX_CLIENTEDGE;
+}
+
+void TsMemo::AfterCreateHandle() {
+  // The edit control's default limit of 32 KB would silently drop entries from a long log.
+  SendMessageA(WindowHandle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+}
+
+void TsMemo::AppendLine(const std::string& line) {
+  HWND edit = Handle();
+  const int length = GetWindowTextLengthA(edit);
+  SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
+  const std::string text = line + "\r\n";
+  SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TsMemo::Clear() { SetText(""); }
+
+int TsMemo::TextLength() const {
+  return HandleAllocated() ? GetWindowTextLengthA(WindowHandle()) : static_cast<int>(Text().size());
+}
+
+TsComboBox::TsComboBox(TComponent* owner) : TWindow(owner) {
+  SetTabStop(true);
+  SetBounds(0, 0, 145, 21);
+}
+
+void TsComboBox::SetItems(std::vector<std::string> items) {
+  items_ = std::move(items);
+  if (HandleAllocated()) {
+    SendMessageA(WindowHandle(), CB_RESETCONTENT, 0, 0);
+    AfterCreateHandle();
+  }
+}
+
+void TsComboBox::SetItemIndex(int index) {
+  itemIndex_ = index;
+  if (HandleAllocated()) {
+    SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
+}
+
+void TsComboBox::CreateParams(TCreateParams& params) {
+  params.className = "COMBOBOX";
+  params.subclassStandardControl = true;
+  params.style = CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL;
+}
+
+void TsComboBox::AfterCreateHandle() {
+  HWND combo = WindowHandle();
+  for (const std::string& item : items_) {
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  }
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetComboBoxInfo(combo, &info) && info.hwndItem != nullptr) {
+    SetWindowSubclass(info.hwndItem, EditProcedure, kComboEditSubclassId,
+                      reinterpret_cast<DWORD_PTR>(this));
+  }
+}
+
+bool TsComboBox::OnCommandNotification(WORD code) {
+  if (code == CBN_SELCHANGE) {
+    itemIndex_ = static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
+    if (OnChange) {
+      OnChange(this);
+    }
+    return true;
+  }
+  return false;
+}
+
+void TsComboBox::CompleteTypedText(HWND edit) {
+  DWORD selectionStart = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&selectionStart), 0);
+  const int length = GetWindowTextLengthA(edit);
+  std::string typed(static_cast<size_t>(length) + 1, '\0');
+  GetWindowTextA(edit, typed.data(), length + 1);
+  typed.resize(selectionStart);
+  // CB_FINDSTRING matches the beginning of an item, ignoring letter case.
+  const auto found = static_cast<int>(SendMessageA(WindowHandle(), CB_FINDSTRING,
+                                                   static_cast<WPARAM>(-1),
+                                                   reinterpret_cast<LPARAM>(typed.c_str())));
+  if (typed.empty() || found == CB_ERR) {
+    itemIndex_ = -1;
+    return;
+  }
+  itemIndex_ = found;
+  SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+  // The completed part stays selected, so that the next letter typed replaces it.
+  SendMessageA(WindowHandle(), CB_SETEDITSEL, 0,
+               MAKELPARAM(typed.size(), static_cast<WORD>(-1)));
+}
+
+LRESULT CALLBACK TsComboBox::EditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR reference) {
+  auto* combo = reinterpret_cast<TsComboBox*>(reference);
+  switch (message) {
+  case WM_CHAR: {
+    const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+    if (wParam == VK_BACK) {
+      combo->itemIndex_ = -1;
+    } else if (wParam >= ' ') {
+      combo->CompleteTypedText(edit);
+    }
+    return result;
+  }
+  case WM_KEYDOWN:
+    if (wParam == VK_DELETE) {
+      combo->itemIndex_ = -1;
+    }
+    break;
+  case WM_NCDESTROY:
+    RemoveWindowSubclass(edit, EditProcedure, kComboEditSubclassId);
+    break;
+  default:
+    break;
+  }
+  return DefSubclassProc(edit, message, wParam, lParam);
+}
+
+} // namespace hivelark

@@ -1,0 +1,38 @@
+#include "controls/Label.h"
+
+#include "framework/Handles.h"
+
+namespace hivelark {
+
+TsLabel::TsLabel(TComponent* owner) : TLabel(owner) { SetWordWrap(false); }
+
+void TsLabel::SetCaption(const std::string& caption) {
+  SetText(caption);
+  FitToText();
+}
+
+void TsLabel::AfterCreateHandle() {
+  TLabel::AfterCreateHandle();
+  FitToText();
+}
+
+void TsLabel::FitToText() {
+  const std::string caption = Text();
+  HDC screen = GetDC(nullptr);
+  RECT extent{0, 0, 0, 0};
+  {
+    SelectObjectScope font(screen, Font()->Handle());
+    DrawTextA(screen, caption.empty() ? " " : caption.c_str(), caption.empty() ? 1 : -1, &extent,
+              DT_CALCRECT | DT_SINGLELINE | (ShowAccelChar() ? 0 : DT_NOPREFIX));
+  }
+  ReleaseDC(nullptr, screen);
+  SetBounds(Left(), Top(), caption.empty() ? 0 : extent.right, extent.bottom);
+}
+
+HBRUSH TsLabel::OnControlColor(HDC dc) {
+  SetTextColor(dc, GetSysColor(Enabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+  SetBkMode(dc, TRANSPARENT);
+  return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+} // namespace hivelark
