@@ -1,12 +1,22 @@
 #include "main/frmMain.h"
 
 #include "controls/Edit.h"
+#include "controls/FileDialogs.h"
+#include "controls/FilenameEdit.h"
 #include "controls/Label.h"
+#include "controls/Menus.h"
+#include "controls/MessageDialog.h"
 #include "controls/Panel.h"
 #include "controls/PictureButton.h"
 #include "controls/RadioGroup.h"
 #include "controls/StatusBar.h"
+#include "controls/TrayIcon.h"
 #include "framework/Application.h"
+#include "framework/Messages.h"
+#include "main/LogFile.h"
+#include "monitor/RegistryAccess.h"
+#include "shell/About.h"
+#include "shell/RunOnce.h"
 
 #include <memory>
 
@@ -14,6 +24,34 @@ namespace hivelark {
 namespace {
 
 constexpr COLORREF kLogBackground = RGB(255, 251, 240);
+constexpr char kStartCaption[] = "Start Monitor";
+constexpr char kEntrySeparator[] = "**********************************************************";
+constexpr char kDetectedPrefix[] = "Hivelark detected a change at ";
+constexpr char kComputerPrefix[] = "On My Computer\\";
+constexpr int kExecuteProgramAction = 2;
+constexpr int kPopupAction = 1;
+
+// The root key list's items, in order, by the code each item names.
+constexpr DWORD kRootKeyOfItem[] = {
+    0x80000002, // HKEY_LOCAL_MACHINE
+    0x80000001, // HKEY_CURRENT_USER
+    0x80000000, // HKEY_CLASSES_ROOT
+    0x80000003, // HKEY_USERS
+    0x80000005, // HKEY_CURRENT_CONFIG
+    0x80000004, // HKEY_PERFORMANCE_DATA
+    0x80000006, // HKEY_DYN_DATA
+};
+
+// The filter choice's items, in order: All (0, which the monitor arms as all four), Keys, Values,
+// Security.
+constexpr DWORD kFilterOfItem[] = {0, REG_NOTIFY_CHANGE_NAME, REG_NOTIFY_CHANGE_LAST_SET,
+                                   REG_NOTIFY_CHANGE_SECURITY};
+
+SYSTEMTIME LocalNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return now;
+}
 
 } // namespace
 
@@ -37,6 +75,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
   spnl2->SetBounds(0, 305, 503, 197);
   BuildLogPanel();
   BuildSettingsPanel();
+  BuildComponents();
+  Clock = LocalNow;
+  Regional = [] { return RegionalSettings::ForLocale(LOCALE_USER_DEFAULT); };
 
   OnCreate = [this](TComponent* sender) { FormCreate(sender); };
   OnDestroy = [this](TComponent* sender) { FormDestroy(sender); };
@@ -82,21 +123,23 @@ void TForm1::BuildSettingsPanel() {
   bvl2->SetBounds(8, 9, 487, 56);
   bvl2->SetStyle(TBevelCut::Lowered);
 
-  combo1 = new TsComboBox(this);
+  combo1 = new TWithBoundLabel<TsComboBox>(this);
   combo1->SetName("combo1");
   combo1->SetParent(spnl1);
   combo1->SetBounds(17, 30, 149, 21);
   combo1->SetHint("Select The Root Key");
+  combo1->SetBoundLabelCaption("Root Key:");
   combo1->SetItems({"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_CLASSES_ROOT", "HKEY_USERS",
                     "HKEY_CURRENT_CONFIG", "HKEY_PERFORMANCE_DATA", "HKEY_DYN_DATA"});
   combo1->SetItemIndex(0);
 
-  edt1 = new TsEdit(this);
+  edt1 = new TWithBoundLabel<TsEdit>(this);
   edt1->SetName("edt1");
   edt1->SetParent(spnl1);
   edt1->SetBounds(172, 30, 313, 21);
   edt1->SetHint("Enter The Key Path");
   edt1->SetMaxLength(0);
+  edt1->SetBoundLabelCaption("Key (example: Software\\Microsoft\\Internet Explorer):");
 
   srdgrp1 = new TsRadioGroup(this);
   srdgrp1->SetName("srdgrp1");
@@ -117,6 +160,19 @@ void TForm1::BuildSettingsPanel() {
   srdgrp2->SetColumns(3);
   srdgrp2->SetItems({"Nothing (just write to log)", "Popup a message", "Execute a program"});
   srdgrp2->SetItemIndex(0);
+  srdgrp2->OnClick = [this](TComponent* sender) { srdgrp2Click(sender); };
+
+  edt2 = new TsFilenameEdit(this);
+  edt2->SetName("edt2");
+  edt2->SetParent(spnl1);
+  edt2->SetBounds(8, 178, 487, 21);
+  edt2->SetHint("Browse and select executable file to launch on event");
+  edt2->SetDirectInput(false);
+  edt2->SetDefaultExt("exe");
+  edt2->SetFilter("Program Files *.exe|*.exe|Bath Files *.bat|*.bat");
+  edt2->SetDialogOptions({ofReadOnly, ofHideReadOnly, ofFileMustExist, ofEnableSizing});
+  edt2->SetEnabled(false);
+  edt2->SetBoundLabelCaption("Execute on event:");
 
   bvl1 = new TBevel(this, spnl1);
   bvl1->SetName("bvl1");
@@ -149,6 +205,10 @@ void TForm1::BuildSettingsPanel() {
   lbl2 = AddButtonCaption(453, "Exit");
   lbl2->SetName("lbl2");
 
+  image2->OnClick = [this](TComponent* sender) { image2Click(sender); };
+  image6->OnClick = [this](TComponent* sender) { image6Click(sender); };
+  image7->OnClick = [this](TComponent* sender) { image7Click(sender); };
+  image5->OnClick = [this](TComponent* sender) { image5Click(sender); };
   image3->OnClick = [this](TComponent* sender) { image3Click(sender); };
   image4->OnClick = [this](TComponent* sender) { image4Click(sender); };
   image2->OnMouseEnter = [this](TComponent* sender) { image2MouseEnter(sender); };
@@ -163,6 +223,45 @@ void TForm1::BuildSettingsPanel() {
   image6->OnMouseLeave = [this](TComponent* sender) { image6MouseLeave(sender); };
   image7->OnMouseEnter = [this](TComponent* sender) { image7MouseEnter(sender); };
   image7->OnMouseLeave = [this](TComponent* sender) { image7MouseLeave(sender); };
+}
+
+void TForm1::BuildComponents() {
+  trycn1 = new TTrayIcon(this);
+  trycn1->SetName("trycn1");
+  trycn1->SetHint("Click to open");
+  trycn1->SetVisible(true);
+  trycn1->OnClick = [this](TComponent* sender) { trycn1Click(sender); };
+
+  dlg1 = new TsSaveDialog(this);
+  dlg1->SetName("dlg1");
+  dlg1->SetTitle("Save Registry Log");
+  dlg1->SetFileName("RegLog.txt");
+  dlg1->SetDefaultExt("txt");
+  dlg1->SetFilter("text file *.txt|*.txt");
+  dlg1->SetOptions({ofHideReadOnly, ofEnableSizing});
+
+  pm1 = new TPopupMenu(this);
+  pm1->SetName("pm1");
+  OpenHivelark1 = new TMenuItem(this);
+  OpenHivelark1->SetName("OpenHivelark1");
+  OpenHivelark1->SetCaption("Open Hivelark");
+  OpenHivelark1->OnClick = [this](TComponent* sender) { trycn1Click(sender); };
+  pm1->Add(OpenHivelark1);
+  ExitHivelark1 = new TMenuItem(this);
+  ExitHivelark1->SetName("ExitHivelark1");
+  ExitHivelark1->SetCaption("Exit Hivelark");
+  ExitHivelark1->OnClick = [this](TComponent* sender) { image3Click(sender); };
+  pm1->Add(ExitHivelark1);
+  trycn1->SetPopupMenu(pm1);
+
+  // Last: its check runs after every other part of the window has been built.
+  vrnc1 = new TVrRunOnce(this);
+  vrnc1->SetName("vrnc1");
+  vrnc1->SetRestorePrevInst(true);
+  vrnc1->SetTerminate(true);
+  vrnc1->SetShowMessage(true);
+  vrnc1->SetMessageText("Hivelark is already running");
+  vrnc1->SetMainWindowIdentity("HivelarkForm", "Hivelark");
 }
 
 void TForm1::ShiftPicture(TImage* picture, int delta) {
@@ -183,6 +282,12 @@ void TForm1::image6MouseLeave(TComponent*) { ShiftPicture(image6, -2); }
 void TForm1::image7MouseEnter(TComponent*) { ShiftPicture(image7, 2); }
 void TForm1::image7MouseLeave(TComponent*) { ShiftPicture(image7, -2); }
 
+void TForm1::image5Click(TComponent*) {
+  if (AboutBox != nullptr) {
+    AboutBox->ShowModal();
+  }
+}
+
 void TForm1::image3Click(TComponent*) { Close(); }
 
 void TForm1::image4Click(TComponent*) { Hide(); }
@@ -194,6 +299,171 @@ void TForm1::trycn1Click(TComponent*) {
 
 void TForm1::FormCreate(TComponent*) { stsbr1->SetSimpleText("Hivelark is Ready"); }
 
-void TForm1::FormDestroy(TComponent*) {}
+void TForm1::FormDestroy(TComponent*) {
+  // The monitor ends by itself once woken; the window does not wait for it.
+  if (MonitorThread) {
+    MonitorThread->Stop();
+  }
+}
+
+LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_REGCHANGE:
+    WMRegChange(wParam, lParam);
+    return 0;
+  case WM_REGMONITOR_FAILED:
+    MonitorFailed(wParam);
+    return 0;
+  default:
+    return TForm::WndProc(message, wParam, lParam);
+  }
+}
+
+void TForm1::image2Click(TComponent*) {
+  if (lbl1->Caption() == kStartCaption) {
+    StartMonitor();
+  } else {
+    StopMonitor();
+  }
+}
+
+void TForm1::StartMonitor() {
+  auto monitor = std::make_unique<TRegMonitorThread>();
+  monitor->SetNotifyWnd(Handle());
+  monitor->SetFilter(GetFilterSettings());
+  GetRooKey();
+  monitor->SetRootKey(SelectedRootKey);
+  std::string keyPath;
+  // The path is checked twice, as the user may change the registry in between: a key that
+  // vanished meanwhile aborts the start like a missing one. A refused start leaves no monitor.
+  if (!GetKeyPath(keyPath) || !GetKeyPath(keyPath)) {
+    stsbr1->SetSimpleText("Monitoring aborted");
+    return;
+  }
+  monitor->SetKeyPath(keyPath);
+  combo1->SetEnabled(false);
+  edt1->SetEnabled(false);
+  srdgrp1->SetEnabled(false);
+  srdgrp2->SetEnabled(false);
+  edt2->SetEnabled(false);
+  MonitorThread = TRegMonitorThread::Start(std::move(monitor));
+  stsbr1->SetSimpleText("Monitoring Started...");
+  lbl1->SetCaption("Stop Monitor");
+}
+
+void TForm1::StopMonitor() {
+  if (MonitorThread) {
+    MonitorThread->Stop();
+  }
+  stsbr1->SetSimpleText("Monitor Stoped");
+  lbl1->SetCaption(kStartCaption);
+  EnableSettings();
+}
+
+void TForm1::EnableSettings() {
+  combo1->SetEnabled(true);
+  edt1->SetEnabled(true);
+  srdgrp1->SetEnabled(true);
+  srdgrp2->SetEnabled(true);
+  edt2->SetEnabled(srdgrp2->ItemIndex() == kExecuteProgramAction);
+}
+
+void TForm1::MonitorFailed(WPARAM monitorId) {
+  // Only the current monitor's end concerns the window; a stopped one's is old news.
+  if (!MonitorThread || MonitorThread->Id() != monitorId) {
+    return;
+  }
+  const std::string reason = MonitorThread->FailureText();
+  MonitorThread.reset();
+  stsbr1->SetSimpleText("Monitoring aborted");
+  lbl1->SetCaption(kStartCaption);
+  EnableSettings();
+  ShowMessageDialog(reason, mkError);
+}
+
+void TForm1::GetRooKey() {
+  const int index = combo1->ItemIndex();
+  if (index >= 0 && index < static_cast<int>(std::size(kRootKeyOfItem))) {
+    SelectedRootKey = kRootKeyOfItem[index];
+  }
+}
+
+bool TForm1::GetKeyPath(std::string& keyPath) {
+  if (edt1->Text().empty()) {
+    ShowMessageDialog("Please Enter a Key Path", mkError);
+    SetActiveControl(edt1);
+    return false;
+  }
+  // Used exactly as typed: nothing is trimmed, and a text of blanks is not empty.
+  EnteredKeyPath = edt1->Text();
+  TRegistry registry;
+  registry.SetRoot(SelectedRootKey);
+  if (!registry.HasKey(EnteredKeyPath)) {
+    ShowMessageDialog("Your Key Path doesn't Exists", mkError);
+    SetActiveControl(edt1);
+    return false;
+  }
+  keyPath = EnteredKeyPath;
+  return true;
+}
+
+DWORD TForm1::GetFilterSettings() const {
+  const int index = srdgrp1->ItemIndex();
+  if (index >= 0 && index < static_cast<int>(std::size(kFilterOfItem))) {
+    return kFilterOfItem[index];
+  }
+  return 0;
+}
+
+void TForm1::srdgrp2Click(TComponent*) {
+  if (srdgrp2->ItemIndex() == kExecuteProgramAction) {
+    edt2->SetEnabled(true);
+    ShowMessageDialog("Browse and select a program to execute on event", mkInformation);
+    SetActiveControl(edt2);
+  } else {
+    edt2->SetText("");
+    edt2->SetEnabled(false);
+  }
+}
+
+std::string TForm1::TimeStamp() const { return FormatTimeStamp(Clock(), Regional()); }
+
+void TForm1::WMRegChange(WPARAM wParam, LPARAM lParam) {
+  // The record of the monitor that sent this message, also when a newer one has started since.
+  TChangeData record;
+  if (!ReadChangeMessage(wParam, lParam, record)) {
+    return;
+  }
+  const std::string where =
+      std::string(kComputerPrefix) + RootKeyName(record.RootKey) + "\\" + record.KeyPath;
+  mmo1->AppendLine(kEntrySeparator);
+  mmo1->AppendLine(kDetectedPrefix + TimeStamp());
+  mmo1->AppendLine(where);
+  switch (srdgrp2->ItemIndex()) {
+  case kPopupAction:
+    ShowMessageDialog(kDetectedPrefix + TimeStamp() + " " + where, mkInformation);
+    break;
+  case kExecuteProgramAction:
+    //LAUNCH rzlnchr1->SetFileName(edt2->FileName());
+    //LAUNCH rzlnchr1->Launch();
+    break;
+  default:
+    break;
+  }
+}
+
+void TForm1::image6Click(TComponent*) {
+  mmo1->Clear();
+  stsbr1->SetSimpleText("Log Cleared");
+}
+
+void TForm1::image7Click(TComponent*) {
+  if (!dlg1->Execute()) {
+    return;
+  }
+  // The log as it is now, with the entries added while the dialog was open.
+  SaveLogFile(dlg1->FileName(), mmo1->Text());
+  stsbr1->SetSimpleText("Log Saved");
+}
 
 } // namespace hivelark

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "controls/BoundLabel.h"
+#include "controls/Edit.h"
 #include "framework/Form.h"
+#include "main/TimeStamp.h"
 #include "monitor/RegMonitorThread.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -10,13 +14,16 @@ namespace hivelark {
 
 class TBevel;
 class TImage;
-class TsComboBox;
-class TsEdit;
+class TMenuItem;
+class TPopupMenu;
+class TsFilenameEdit;
 class TsLabel;
-class TsMemo;
 class TsPanel;
 class TsRadioGroup;
+class TsSaveDialog;
 class TsStatusBar;
+class TTrayIcon;
+class TVrRunOnce;
 
 // The main window: the one window the user works in. Its upper panel holds the monitor settings
 // and the row of picture buttons, its lower panel the change log and the status bar. Main thread
@@ -41,16 +48,49 @@ public:
   TsLabel* lbl4;
   TBevel* bvl1;
   TBevel* bvl2;
-  TsComboBox* combo1;
-  TsEdit* edt1;
+  TWithBoundLabel<TsComboBox>* combo1;
+  TWithBoundLabel<TsEdit>* edt1;
   TImage* image6;
   TsLabel* lbl5;
   TImage* image7;
   TsLabel* lbl6;
+  TTrayIcon* trycn1;
+  TsSaveDialog* dlg1;
+  TPopupMenu* pm1;
+  TMenuItem* OpenHivelark1;
+  TMenuItem* ExitHivelark1;
   TsRadioGroup* srdgrp1;
   TsRadioGroup* srdgrp2;
+  TsFilenameEdit* edt2;
+  TVrRunOnce* vrnc1;
+
+  // The current monitor (the one made by the last Start), or none. The window never holds the
+  // monitor itself: the monitor ends and frees itself, the link stays valid.
+  std::shared_ptr<TRegMonitorLink> MonitorThread;
+  // The root key code of the last Start's check, 0 before the first.
+  DWORD SelectedRootKey = 0;
+  // The key path field's text as the last check read it.
+  std::string EnteredKeyPath;
+
+  // Start / Stop.
+  void image2Click(TComponent* sender);
+  void GetRooKey();
+  // The key path check: true with the path in `keyPath` when the key exists under the chosen
+  // root; otherwise the user has been told why and the field has the focus.
+  bool GetKeyPath(std::string& keyPath);
+  DWORD GetFilterSettings() const;
+  void srdgrp2Click(TComponent* sender);
+
+  // The change log.
+  void WMRegChange(WPARAM wParam, LPARAM lParam);
+  void image6Click(TComponent* sender);
+  void image7Click(TComponent* sender);
+  // The time stamps' clock and regional settings; the user's own unless a test replaces them.
+  std::function<SYSTEMTIME()> Clock;
+  std::function<RegionalSettings()> Regional;
 
   // Window commands.
+  void image5Click(TComponent* sender);
   void image3Click(TComponent* sender);
   void image4Click(TComponent* sender);
   void trycn1Click(TComponent* sender);
@@ -70,7 +110,16 @@ public:
   void FormCreate(TComponent* sender);
   void FormDestroy(TComponent* sender);
 
+protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
+  void StartMonitor();
+  void StopMonitor();
+  void EnableSettings();
+  void MonitorFailed(WPARAM monitorId);
+  std::string TimeStamp() const;
+  void BuildComponents();
   void BuildSettingsPanel();
   void BuildLogPanel();
   TImage* AddPictureButton(const char* resource, int left, const char* hint);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace hivelark {
+
+// Writes `text` byte for byte as the file `path`, replacing any file of that name without asking.
+// The old file is never destroyed on failure: the text goes to a temporary file in the same
+// folder, which is flushed and only then put in the old file's place. Raises Exception
+// "Cannot create file "<path>". <system text>" when the file cannot be made or replaced, and
+// "Stream write error" when writing fails part-way; the temporary file is removed either way.
+void SaveLogFile(const std::string& path, const std::string& text);
+
+} // namespace hivelark
