@@ -1,6 +1,7 @@
 #include "framework/Component.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace hivelark {
 
@@ -12,6 +13,11 @@ TComponent::TComponent(TComponent* owner) : owner_(owner) {
 
 TComponent::~TComponent() {
   destroying_ = true;
+  for (TComponent* peer : std::exchange(freeNotifies_, {})) {
+    auto& links = peer->freeNotifies_;
+    links.erase(std::remove(links.begin(), links.end(), this), links.end());
+    peer->Notification(this);
+  }
   // Last created first: later components may refer to earlier ones (a label bound to its field).
   while (!components_.empty()) {
     TComponent* component = components_.back();
@@ -33,7 +39,29 @@ void TComponent::FinishLoading() {
   AfterLoad();
 }
 
-void TComponent::Insert(TComponent* component) { components_.push_back(component); }
+void TComponent::FreeNotification(TComponent* component) {
+  if (component == nullptr || component == this) {
+    return;
+  }
+  if (std::find(freeNotifies_.begin(), freeNotifies_.end(), component) == freeNotifies_.end()) {
+    freeNotifies_.push_back(component);
+    component->freeNotifies_.push_back(this);
+  }
+}
+
+void TComponent::RemoveFreeNotification(TComponent* component) {
+  if (component == nullptr) {
+    return;
+  }
+  freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), component),
+                      freeNotifies_.end());
+  auto& links = component->freeNotifies_;
+  links.erase(std::remove(links.begin(), links.end(), this), links.end());
+}
+
+void TComponent::Insert(TComponent* component) {
+  components_.push_back(component);
+}
 
 void TComponent::Remove(TComponent* component) {
   if (destroying_) {

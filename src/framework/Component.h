@@ -34,6 +34,16 @@ public:
 
   bool Loading() const { return loading_; }
 
+  // For a component that keeps a pointer to one it does not own (an icon's popup menu): asks to
+  // be told through Notification when `component` is destroyed. The link goes both ways and ends
+  // when either is destroyed or RemoveFreeNotification is called.
+  void FreeNotification(TComponent* component);
+  void RemoveFreeNotification(TComponent* component);
+
+protected:
+  // `component`, linked by FreeNotification, is being destroyed: forget every pointer to it.
+  virtual void Notification(TComponent* /*component*/) {}
+
 private:
   void Insert(TComponent* component);
   void Remove(TComponent* component);
@@ -41,6 +51,7 @@ private:
   TComponent* owner_;
   std::string name_;
   std::vector<TComponent*> components_;
+  std::vector<TComponent*> freeNotifies_;
   bool loading_ = true;
   bool destroying_ = false;
 };

@@ -1,0 +1,139 @@
+#include "framework/Thread.h"
+
+#include "framework/MainThread.h"
+
+namespace hivelark {
+namespace {
+
+constexpr DWORD THREAD_CALL_FAILED = static_cast<DWORD>(-1);
+
+[[noreturn]] void RaiseThreadError(DWORD code) {
+  throw EThread(
+      Format("Thread Error: %s (%d)", SystemErrorMessage(code).c_str(), static_cast<int>(code)));
+}
+
+} // namespace
+
+TThread::TThread(bool createSuspended, SIZE_T stackSize)
+    : startAfterConstruction_(!createSuspended) {
+  // Always created suspended: the object is not complete until the derived constructors have run.
+  // The size is a reservation, so that an absurd one fails here rather than committing memory.
+  const DWORD flags = CREATE_SUSPENDED | (stackSize != 0 ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0);
+  handle_.reset(CreateThread(nullptr, stackSize, ThreadProc, this, flags, &threadId_));
+  if (!handle_) {
+    throw EThread(Format("Thread creation error: %s", SystemErrorMessage(GetLastError()).c_str()));
+  }
+}
+
+TThread::~TThread() {
+  if (!handle_ || GetCurrentThreadId() == threadId_ || finished_) {
+    return;
+  }
+  if (!started_) {
+    abandoned_ = true;
+  }
+  terminated_ = true;
+  // A thread the system refuses to resume never runs again; waiting for it would never end.
+  if (ResumeFully()) {
+    WaitForEnd();
+  }
+}
+
+void TThread::AfterConstruction() {
+  if (std::exchange(startAfterConstruction_, false)) {
+    Resume();
+  }
+}
+
+void TThread::Resume() {
+  const DWORD previousCount = ResumeThread(handle_.get());
+  if (previousCount == THREAD_CALL_FAILED) {
+    RaiseThreadError(GetLastError());
+  }
+  if (previousCount <= 1) {
+    started_ = true;
+    suspended_ = false;
+  }
+}
+
+void TThread::Suspend() {
+  const bool wasSuspended = suspended_.exchange(true);
+  if (SuspendThread(handle_.get()) == THREAD_CALL_FAILED) {
+    const DWORD code = GetLastError();
+    suspended_ = wasSuspended;
+    RaiseThreadError(code);
+  }
+}
+
+void TThread::WaitFor() {
+  if (!WaitForEnd()) {
+    RaiseThreadError(GetLastError());
+  }
+}
+
+bool TThread::ResumeFully() {
+  DWORD previousCount;
+  do {
+    previousCount = ResumeThread(handle_.get());
+  } while (previousCount != THREAD_CALL_FAILED && previousCount > 1);
+  if (previousCount == THREAD_CALL_FAILED) {
+    return false;
+  }
+  started_ = true;
+  suspended_ = false;
+  return true;
+}
+
+bool TThread::WaitForEnd() const {
+  const HANDLE handle = handle_.get();
+  for (;;) {
+    // MWMO_INPUTAVAILABLE: a message that arrived before the call still wakes the wait.
+    const DWORD woken =
+        MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+    if (woken == WAIT_OBJECT_0) {
+      return true;
+    }
+    if (woken != WAIT_OBJECT_0 + 1) {
+      return false;
+    }
+    // Handles the messages sent to this thread and leaves the posted ones queued.
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+void TThread::DoTerminate() {
+  if (OnTerminate) {
+    RunOnMainThread([this] { OnTerminate(this); });
+  }
+}
+
+DWORD WINAPI TThread::ThreadProc(void* parameter) {
+  auto* thread = static_cast<TThread*>(parameter);
+  if (thread->abandoned_) {
+    return 0;
+  }
+  if (!thread->Terminated()) {
+    try {
+      thread->Execute();
+    } catch (...) {
+      thread->fatalException_ = std::current_exception();
+    }
+  }
+  try {
+    thread->DoTerminate();
+  } catch (...) {
+    if (!thread->fatalException_) {
+      thread->fatalException_ = std::current_exception();
+    }
+  }
+  // Read before finished_ is set: from then on another thread may destroy the object.
+  const bool freeOnTerminate = thread->freeOnTerminate_;
+  thread->finished_ = true;
+  if (freeOnTerminate) {
+    delete thread;
+  }
+  return 0;
+}
+
+} // namespace hivelark

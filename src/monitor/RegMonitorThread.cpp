@@ -1,0 +1,171 @@
+#include "monitor/RegMonitorThread.h"
+
+#include "framework/Exception.h"
+#include "framework/Messages.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace hivelark {
+namespace {
+
+std::atomic<WPARAM> lastLinkId{0};
+
+// Every link alive in the process. ReadChangeMessage accepts an lParam only when it is the key
+// path text of one of them; the lock keeps a link from being destroyed while its text is copied.
+std::mutex liveLinksMutex;
+std::vector<const TRegMonitorLink*> liveLinks;
+
+} // namespace
+
+TRegMonitorLink::TRegMonitorLink() : id_(++lastLinkId) {
+  stopEvent_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!stopEvent_) {
+    throw Exception("Unable to create the registry monitor: " + SystemErrorMessage(GetLastError()));
+  }
+  const std::lock_guard lock(liveLinksMutex);
+  liveLinks.push_back(this);
+}
+
+TRegMonitorLink::~TRegMonitorLink() {
+  const std::lock_guard lock(liveLinksMutex);
+  liveLinks.erase(std::find(liveLinks.begin(), liveLinks.end(), this));
+}
+
+void TRegMonitorLink::Stop() {
+  stopRequested_ = true;
+  SetEvent(stopEvent_.get());
+}
+
+std::string TRegMonitorLink::FailureText() const {
+  const std::lock_guard lock(failureMutex_);
+  return failureText_;
+}
+
+void TRegMonitorLink::Finish(const std::string& failureText) {
+  {
+    const std::lock_guard lock(failureMutex_);
+    failureText_ = failureText;
+  }
+  ended_ = true;
+}
+
+bool ReadChangeMessage(WPARAM wParam, LPARAM lParam, TChangeData& record) {
+  const std::lock_guard lock(liveLinksMutex);
+  for (const TRegMonitorLink* link : liveLinks) {
+    if (link->IsSender(lParam) && link->rootKey_ == wParam) {
+      record.RootKey = link->rootKey_;
+      record.KeyPath = link->keyPath_;
+      return true;
+    }
+  }
+  return false;
+}
+
+TRegMonitorThread::TRegMonitorThread()
+    : TThread(true), link_(std::shared_ptr<TRegMonitorLink>(new TRegMonitorLink)) {}
+
+// A monitor destroyed by its owner before it ever ran has ended as well.
+TRegMonitorThread::~TRegMonitorThread() {
+  if (!link_->Ended()) {
+    link_->Finish("");
+  }
+}
+
+std::shared_ptr<TRegMonitorLink>
+TRegMonitorThread::Start(std::unique_ptr<TRegMonitorThread> monitor) {
+  std::shared_ptr<TRegMonitorLink> link = monitor->link_;
+  monitor->SetFreeOnTerminate(true);
+  monitor->Resume();
+  monitor.release();
+  return link;
+}
+
+DWORD TRegMonitorThread::GetFilter() {
+  DWORD expected = 0;
+  filter_.compare_exchange_strong(expected, REG_NOTIFY_CHANGE_ALL);
+  return filter_;
+}
+
+// Every way out (a stop, a failure) closes the key, which cancels an armed notification, and the
+// change event before the link says that the monitor has ended; a failure is then posted to the
+// window. The object itself goes with the thread (free-on-terminate).
+void TRegMonitorThread::Execute() {
+  std::string failureText;
+  try {
+    if (!link_->StopRequested()) {
+      InitMonitor();
+      WatchUntilStopped();
+    }
+  } catch (const std::exception& error) {
+    failureText = error.what();
+  }
+  registry_.Close();
+  changeEvent_.reset();
+  link_->Finish(failureText);
+  if (!failureText.empty() && notifyWnd_ != nullptr) {
+    PostMessageA(notifyWnd_, WM_REGMONITOR_FAILED, link_->Id(), 0);
+  }
+}
+
+void TRegMonitorThread::InitMonitor() {
+  registry_.SetRoot(RootKey());
+  if (!registry_.OpenReadOnly(KeyPath())) {
+    throw Exception("Unable to open registry key " + KeyPath());
+  }
+  // Unnamed and the monitor's own: no other monitor or process can signal it.
+  changeEvent_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!changeEvent_) {
+    throw Exception(WatchFailureText(GetLastError()));
+  }
+  Arm();
+}
+
+LONG TRegMonitorThread::ArmNotification(HKEY key, DWORD filter, HANDLE event) {
+  return RegNotifyChangeKeyValue(key, TRUE, filter, event, TRUE);
+}
+
+// Fails, among other cases, for a key opened only with a fallback mask (no KEY_NOTIFY), for the
+// performance data root, and for a watched key that has been deleted.
+void TRegMonitorThread::Arm() {
+  const LONG result = ArmNotification(registry_.KeyHandle(), GetFilter(), changeEvent_.get());
+  if (result != ERROR_SUCCESS) {
+    throw Exception(WatchFailureText(static_cast<DWORD>(result)));
+  }
+}
+
+// One report per arming: the next notification is armed only after the window has handled the
+// report and the event has been reset. Ends when the owner stops the monitor (the stop event is
+// first in the wait, so a stop wins over a change that arrives with it) or when the terminated
+// flag is found set after a report.
+void TRegMonitorThread::WatchUntilStopped() {
+  const HANDLE events[] = {link_->stopEvent_.get(), changeEvent_.get()};
+  while (!Terminated()) {
+    const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    if (woken == WAIT_OBJECT_0) {
+      break;
+    }
+    if (woken != WAIT_OBJECT_0 + 1) {
+      // Waiting again would fail again at once: end instead of spinning.
+      throw Exception(WatchFailureText(woken == WAIT_FAILED ? GetLastError() : woken));
+    }
+    if (link_->StopRequested()) {
+      break;
+    }
+    changeData_.RootKey = RootKey();
+    changeData_.KeyPath = KeyPath();
+    SendMessageA(notifyWnd_, WM_REGCHANGE, RootKey(), reinterpret_cast<LPARAM>(KeyPath().c_str()));
+    if (link_->StopRequested()) {
+      break;
+    }
+    ResetEvent(changeEvent_.get());
+    Arm();
+  }
+  Terminate();
+}
+
+std::string TRegMonitorThread::WatchFailureText(DWORD code) const {
+  return "Unable to watch registry key " + KeyPath() + ": " + SystemErrorMessage(code);
+}
+
+} // namespace hivelark

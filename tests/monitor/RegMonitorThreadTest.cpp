@@ -1,0 +1,339 @@
+#include "MonitorTestSupport.h"
+
+#include "framework/Exception.h"
+#include "monitor/RegMonitorThread.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+using namespace hivelark;
+using namespace hivelark::monitortest;
+
+namespace {
+
+// A report arrives within milliseconds: what stays away this long was not reported.
+constexpr DWORD QUIET_MS = 300;
+
+class RegMonitorTest : public ::testing::Test {
+protected:
+  void TearDown() override {
+    for (const auto& link : links_) {
+      link->Stop();
+    }
+    PumpUntil([&] {
+      return std::all_of(records_.begin(), records_.end(),
+                         [](const auto& record) { return record->destroyed.load(); });
+    });
+  }
+
+  // Starts a free-running observed monitor the way the main window does.
+  std::shared_ptr<TRegMonitorLink> Start(const std::string& path, DWORD filter = 0,
+                                         DWORD root = HKEY_CURRENT_USER_CODE,
+                                         bool stopped = false) {
+    records_.push_back(std::make_shared<ArmRecord>());
+    std::unique_ptr<TRegMonitorThread> monitor(new ObservedMonitor(records_.back()));
+    monitor->SetNotifyWnd(window.Handle());
+    monitor->SetFilter(filter);
+    monitor->SetRootKey(root);
+    monitor->SetKeyPath(path);
+    if (stopped) {
+      monitor->Link()->Stop();
+    }
+    links_.push_back(TRegMonitorThread::Start(std::move(monitor)));
+    return links_.back();
+  }
+  // The arming record of the monitor started last.
+  ArmRecord& Arms() { return *records_.back(); }
+  static bool WaitArmed(ArmRecord& record, int arms) {
+    return PumpUntil([&] { return record.arms >= arms; }, 5000, record.armed.get());
+  }
+  bool WaitReports(size_t count) {
+    return PumpUntil([&] { return window.reports.size() >= count; });
+  }
+  static bool WaitDestroyed(ArmRecord& record) {
+    return PumpUntil([&] { return record.destroyed.load(); });
+  }
+
+  ReceiverWindow window;
+  ScratchKey key;
+
+private:
+  std::vector<std::shared_ptr<TRegMonitorLink>> links_;
+  std::vector<std::shared_ptr<ArmRecord>> records_;
+};
+
+TEST_F(RegMonitorTest, OneReportPerArming) {
+  Start(key.Path());
+  ASSERT_TRUE(WaitArmed(Arms(), 1));
+  // A burst while this thread handles no message: after the first change the monitor is
+  // blocked in its send.
+  for (int i = 0; i < 10; ++i) {
+    key.SetValue("burst", std::to_string(i));
+  }
+  ASSERT_TRUE(WaitReports(1));
+  ASSERT_TRUE(WaitArmed(Arms(), 2));
+
+  window.OnChange = [&] {
+    key.SetValue("during", "handler");
+    key.CreateSubKey("during");
+  };
+  key.SetValue("next", "1");
+  ASSERT_TRUE(WaitReports(2));
+  ASSERT_TRUE(WaitArmed(Arms(), 3));
+  window.OnChange = nullptr;
+  PumpUntil([] { return false; }, QUIET_MS);
+  EXPECT_EQ(window.reports.size(), 2u);
+
+  key.SetValue("after", "the re-arm");
+  EXPECT_TRUE(WaitReports(3));
+}
+
+TEST_F(RegMonitorTest, EveryReportNamesTheWatchedKeyAsGiven) {
+  // One leading backslash: carried in the record, and the same key is watched.
+  const std::string path = "\\" + key.Path();
+  const auto link = Start(path);
+  ASSERT_TRUE(WaitArmed(Arms(), 1));
+  key.SetValue("x", "1", "A");
+  ASSERT_TRUE(WaitReports(1));
+  ASSERT_TRUE(WaitArmed(Arms(), 2));
+  key.SetValue("y", "2", "B\\Deep");
+  ASSERT_TRUE(WaitReports(2));
+  ASSERT_TRUE(WaitArmed(Arms(), 3));
+
+  const TChangeData expected{path, HKEY_CURRENT_USER_CODE};
+  for (const auto& report : window.reports) {
+    EXPECT_TRUE(report.fromMonitor);
+    EXPECT_EQ(report.record, expected);
+    EXPECT_TRUE(link->IsSender(report.lParam));
+    EXPECT_EQ(reinterpret_cast<const char*>(report.lParam), path);
+  }
+  const std::lock_guard lock(Arms().mutex);
+  EXPECT_EQ(Arms().recordsAtArming, (std::vector<TChangeData>{TChangeData{}, expected, expected}))
+      << "the monitor's own record: the default one until its first report";
+}
+
+TEST_F(RegMonitorTest, FilterSelectsWhatWakesTheMonitor) {
+  ScratchKey keysOnly;
+  ScratchKey valuesOnly;
+  Start(keysOnly.Path(), REG_NOTIFY_CHANGE_NAME);
+  ArmRecord& keysArms = Arms();
+  Start(valuesOnly.Path(), REG_NOTIFY_CHANGE_LAST_SET);
+  ArmRecord& valuesArms = Arms();
+  ASSERT_TRUE(WaitArmed(keysArms, 1) && WaitArmed(valuesArms, 1));
+  keysOnly.SetValue("value", "1");
+  valuesOnly.CreateSubKey("sub");
+  PumpUntil([] { return false; }, QUIET_MS);
+  EXPECT_TRUE(window.reports.empty());
+
+  keysOnly.CreateSubKey("sub");
+  ASSERT_TRUE(WaitReports(1));
+  valuesOnly.SetValue("value", "1");
+  ASSERT_TRUE(WaitReports(2));
+  EXPECT_EQ(window.reports[0].record.KeyPath, keysOnly.Path());
+  EXPECT_EQ(window.reports[1].record.KeyPath, valuesOnly.Path());
+
+  // Attribute and security changes do not fire everywhere: check what is armed.
+  Start(key.Path(), 0);
+  ASSERT_TRUE(WaitArmed(Arms(), 1));
+  EXPECT_EQ(Arms().lastFilter, REG_NOTIFY_CHANGE_ALL);
+  for (const DWORD filter : {REG_NOTIFY_CHANGE_ATTRIBUTES, REG_NOTIFY_CHANGE_SECURITY}) {
+    Start(key.Path(), filter);
+    ASSERT_TRUE(WaitArmed(Arms(), 1));
+    EXPECT_EQ(Arms().lastFilter, filter);
+  }
+  TRegMonitorThread unstarted;
+  EXPECT_EQ(unstarted.GetFilter(), REG_NOTIFY_CHANGE_ALL);
+  unstarted.SetFilter(REG_NOTIFY_CHANGE_NAME);
+  EXPECT_EQ(unstarted.GetFilter(), DWORD{REG_NOTIFY_CHANGE_NAME});
+}
+
+TEST_F(RegMonitorTest, StopEndsTheMonitorWithoutArmingAgain) {
+  // While waiting: at once.
+  const auto waiting = Start(key.Path());
+  ASSERT_TRUE(WaitArmed(Arms(), 1));
+  const ULONGLONG stoppedAt = GetTickCount64();
+  waiting->Stop();
+  ASSERT_TRUE(WaitDestroyed(Arms()));
+  EXPECT_LT(GetTickCount64() - stoppedAt, 1000u);
+  EXPECT_TRUE(waiting->Ended());
+  EXPECT_EQ(waiting->FailureText(), "");
+
+  // Before it ever ran: nothing is opened.
+  Start(key.Path(), 0, HKEY_CURRENT_USER_CODE, true);
+  ASSERT_TRUE(WaitDestroyed(Arms()));
+  EXPECT_EQ(Arms().arms, 0);
+
+  // While blocked in its send: the report is handled, then the monitor ends.
+  const auto sending = Start(key.Path());
+  ASSERT_TRUE(WaitArmed(Arms(), 1));
+  window.OnChange = [&] { sending->Stop(); };
+  key.SetValue("v", "1");
+  ASSERT_TRUE(WaitDestroyed(Arms()));
+  EXPECT_EQ(Arms().arms, 1);
+
+  key.SetValue("v", "2");
+  PumpUntil([] { return false; }, QUIET_MS);
+  EXPECT_EQ(window.reports.size(), 1u);
+  EXPECT_TRUE(window.failures.empty());
+}
+
+TEST_F(RegMonitorTest, ReportsNeverCrossBetweenMonitors) {
+  ScratchKey oldKey;
+  const auto oldLink = Start(oldKey.Path());
+  ASSERT_TRUE(WaitArmed(Arms(), 1));
+  oldLink->Stop();
+  const auto newLink = Start(key.Path());
+  ASSERT_TRUE(WaitArmed(Arms(), 1));
+  oldKey.SetValue("v", "1");
+  oldKey.CreateSubKey("sub");
+  PumpUntil([] { return false; }, QUIET_MS);
+  EXPECT_TRUE(window.reports.empty());
+
+  // Replaced while it is reporting: its message still names its own key, not the newest one's.
+  std::shared_ptr<TRegMonitorLink> newest;
+  window.OnChange = [&] {
+    if (!newest) {
+      newLink->Stop();
+      newest = Start(oldKey.Path());
+    }
+  };
+  key.SetValue("v", "1");
+  ASSERT_TRUE(WaitReports(1));
+  EXPECT_TRUE(window.reports[0].fromMonitor);
+  EXPECT_EQ(window.reports[0].record, (TChangeData{key.Path(), HKEY_CURRENT_USER_CODE}));
+  EXPECT_TRUE(newLink->IsSender(window.reports[0].lParam));
+  EXPECT_FALSE(newest->IsSender(window.reports[0].lParam));
+
+  // A message that no monitor sent is never read through its lParam.
+  const std::string copy = key.Path();
+  SendMessageA(window.Handle(), WM_REGCHANGE, HKEY_CURRENT_USER_CODE,
+               reinterpret_cast<LPARAM>(copy.c_str()));
+  SendMessageA(window.Handle(), WM_REGCHANGE, HKEY_CURRENT_USER_CODE, 0x10);
+  ASSERT_EQ(window.reports.size(), 3u);
+  EXPECT_FALSE(window.reports[1].fromMonitor || window.reports[2].fromMonitor);
+}
+
+int ProcessThreadCount() {
+  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+       more = Thread32Next(snapshot.get(), &entry)) {
+    count += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+  }
+  return count;
+}
+
+// The open handles of this process. Wine answers GetProcessHandleCount with 0; there the system's
+// handle list (SystemExtendedHandleInformation) is counted instead.
+DWORD ProcessHandleCount() {
+  DWORD count = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) {
+    return count;
+  }
+  struct Entry {
+    void* object;
+    ULONG_PTR processId, handle;
+    ULONG access;
+    USHORT backTrace, type;
+    ULONG attributes, reserved;
+  };
+  struct List {
+    ULONG_PTR count, reserved;
+    Entry entries[1];
+  };
+  using Query = LONG(NTAPI*)(ULONG, void*, ULONG, ULONG*);
+  const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  std::vector<BYTE> buffer(1 << 16);
+  ULONG needed = 0;
+  constexpr ULONG SYSTEM_EXTENDED_HANDLE_INFORMATION = 64;
+  constexpr LONG STATUS_INFO_LENGTH_MISMATCH = static_cast<LONG>(0xC0000004);
+  while (query(SYSTEM_EXTENDED_HANDLE_INFORMATION, buffer.data(), static_cast<ULONG>(buffer.size()),
+               &needed) == STATUS_INFO_LENGTH_MISMATCH) {
+    buffer.resize(buffer.size() * 2);
+  }
+  const auto* list = reinterpret_cast<const List*>(buffer.data());
+  for (ULONG_PTR i = 0; i < list->count; ++i) {
+    count += list->entries[i].processId == GetCurrentProcessId() ? 1 : 0;
+  }
+  return count;
+}
+
+TEST_F(RegMonitorTest, StartAndStopLeaveNoHandlesOrThreadsBehind) {
+  // One cycle first, so that what the platform creates on first use is in the baseline.
+  Start(key.Path())->Stop();
+  ASSERT_TRUE(WaitDestroyed(Arms()));
+  const auto arms = std::make_shared<ArmRecord>();
+  const DWORD handlesBefore = ProcessHandleCount();
+  const int threadsBefore = ProcessThreadCount();
+
+  std::shared_ptr<TRegMonitorLink> link;
+  for (int cycle = 0; cycle < 1000; ++cycle) {
+    std::unique_ptr<TRegMonitorThread> monitor(new ObservedMonitor(arms));
+    monitor->SetNotifyWnd(window.Handle());
+    monitor->SetRootKey(HKEY_CURRENT_USER_CODE);
+    monitor->SetKeyPath(key.Path());
+    const int armsBefore = arms->arms;
+    link = TRegMonitorThread::Start(std::move(monitor));
+    // Every other cycle stops a waiting monitor, the others one that may not have opened yet.
+    if (cycle % 2 == 0) {
+      ASSERT_TRUE(WaitArmed(*arms, armsBefore + 1)) << "cycle " << cycle;
+    }
+    link->Stop();
+  }
+  link.reset();
+  // An ended thread leaves the process a little after its last instruction.
+  DWORD handlesAfter = 0;
+  int threadsAfter = 0;
+  PumpUntil(
+      [&] {
+        handlesAfter = ProcessHandleCount();
+        threadsAfter = ProcessThreadCount();
+        return handlesAfter <= handlesBefore && threadsAfter <= threadsBefore;
+      },
+      10000);
+  EXPECT_LE(handlesAfter, handlesBefore);
+  EXPECT_LE(threadsAfter, threadsBefore);
+}
+
+TEST_F(RegMonitorTest, FailuresArePostedAndEndTheMonitor) {
+  const auto failureOf = [&](const std::shared_ptr<TRegMonitorLink>& link) {
+    EXPECT_TRUE(PumpUntil([&] { return !window.failures.empty(); }) && WaitDestroyed(Arms()));
+    EXPECT_EQ(window.failures, std::vector<WPARAM>{link->Id()});
+    EXPECT_TRUE(link->Ended());
+    window.failures.clear();
+    return link->FailureText();
+  };
+
+  // Removed between the window's check and the monitor's open.
+  ScratchKey removed;
+  removed.Delete();
+  EXPECT_EQ(failureOf(Start(removed.Path())), "Unable to open registry key " + removed.Path());
+  // Only one leading backslash is dropped: the second reaches the platform, which refuses it.
+  EXPECT_EQ(failureOf(Start("\\\\" + key.Path())), "Unable to open registry key \\\\" + key.Path());
+
+  // The performance data root opens but cannot be watched; the platform's refusal gives the text.
+  UniqueKey performanceData;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_PERFORMANCE_DATA, "", 0, KEY_READ, performanceData.put()), 0);
+  UniqueHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  const LONG refusal = RegNotifyChangeKeyValue(performanceData.get(), TRUE, REG_NOTIFY_CHANGE_ALL,
+                                               event.get(), TRUE);
+  ASSERT_NE(refusal, ERROR_SUCCESS);
+  EXPECT_EQ(failureOf(Start("", 0, HKEY_PERFORMANCE_DATA_CODE)),
+            "Unable to watch registry key : " + SystemErrorMessage(refusal));
+
+  // Deleted while watched: the deletion is reported, then arming again fails.
+  key.CreateSubKey("sub");
+  const auto link = Start(key.Path());
+  ASSERT_TRUE(WaitArmed(Arms(), 1));
+  key.Delete();
+  EXPECT_EQ(failureOf(link), "Unable to watch registry key " + key.Path() + ": " +
+                                 SystemErrorMessage(ERROR_KEY_DELETED));
+  EXPECT_EQ(window.reports.size(), 1u);
+}
+
+} // namespace
