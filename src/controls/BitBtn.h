@@ -1,0 +1,40 @@
+#pragma once
+
+#include "controls/StdCtrls.h"
+#include "imaging/AlphaPicture.h"
+
+#include <windows.h>
+
+namespace hivelark {
+
+// A push button with a picture left of its caption, the two centred together. The glyph holds
+// NumGlyphs images of equal width side by side: the first for the enabled button, the second (when
+// there is one) for the disabled button. Clicks, the modal result and the default button work as
+// for TButton. Main thread only.
+class TsBitBtn : public TButton {
+public:
+  explicit TsBitBtn(TComponent* owner);
+
+  void SetGlyph(AlphaPicture glyph, int numGlyphs);
+  const AlphaPicture& Glyph() const { return glyph_; }
+  int NumGlyphs() const { return numGlyphs_; }
+  // Pixels between the glyph and the caption (default 4).
+  int Spacing() const { return spacing_; }
+  void SetSpacing(int spacing);
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool OnDrawItem(DRAWITEMSTRUCT* item) override;
+
+private:
+  // Draws the frame of the button's state and returns the rectangle its content may fill.
+  RECT DrawFrame(HDC dc, const RECT& bounds, UINT itemState);
+  void DrawContent(HDC dc, const RECT& bounds, UINT itemState);
+
+  AlphaPicture glyph_;
+  int numGlyphs_ = 1;
+  int spacing_ = 4;
+};
+
+} // namespace hivelark
