@@ -16,6 +16,7 @@
 #include "main/LogFile.h"
 #include "monitor/RegistryAccess.h"
 #include "shell/About.h"
+#include "shell/Launcher.h"
 #include "shell/RunOnce.h"
 
 #include <memory>
@@ -33,13 +34,8 @@ constexpr int kPopupAction = 1;
 
 // The root key list's items, in order, by the code each item names.
 constexpr DWORD kRootKeyOfItem[] = {
-    0x80000002, // HKEY_LOCAL_MACHINE
-    0x80000001, // HKEY_CURRENT_USER
-    0x80000000, // HKEY_CLASSES_ROOT
-    0x80000003, // HKEY_USERS
-    0x80000005, // HKEY_CURRENT_CONFIG
-    0x80000004, // HKEY_PERFORMANCE_DATA
-    0x80000006, // HKEY_DYN_DATA
+    HKEY_LOCAL_MACHINE_CODE, HKEY_CURRENT_USER_CODE,     HKEY_CLASSES_ROOT_CODE, HKEY_USERS_CODE,
+    HKEY_CURRENT_CONFIG_CODE, HKEY_PERFORMANCE_DATA_CODE, HKEY_DYN_DATA_CODE,
 };
 
 // The filter choice's items, in order: All (0, which the monitor arms as all four), Keys, Values,
@@ -254,6 +250,11 @@ void TForm1::BuildComponents() {
   pm1->Add(ExitHivelark1);
   trycn1->SetPopupMenu(pm1);
 
+  rzlnchr1 = new TRzLauncher(this);
+  rzlnchr1->SetName("rzlnchr1");
+  rzlnchr1->SetAction("Open");
+  rzlnchr1->SetTimeout(-1);
+
   // Last: its check runs after every other part of the window has been built.
   vrnc1 = new TVrRunOnce(this);
   vrnc1->SetName("vrnc1");
@@ -444,8 +445,8 @@ void TForm1::WMRegChange(WPARAM wParam, LPARAM lParam) {
     ShowMessageDialog(kDetectedPrefix + TimeStamp() + " " + where, mkInformation);
     break;
   case kExecuteProgramAction:
-    //LAUNCH rzlnchr1->SetFileName(edt2->FileName());
-    //LAUNCH rzlnchr1->Launch();
+    rzlnchr1->SetFileName(edt2->FileName());
+    rzlnchr1->Launch();
     break;
   default:
     break;

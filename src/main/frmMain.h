@@ -16,6 +16,7 @@ class TBevel;
 class TImage;
 class TMenuItem;
 class TPopupMenu;
+class TRzLauncher;
 class TsFilenameEdit;
 class TsLabel;
 class TsPanel;
@@ -62,6 +63,7 @@ public:
   TsRadioGroup* srdgrp1;
   TsRadioGroup* srdgrp2;
   TsFilenameEdit* edt2;
+  TRzLauncher* rzlnchr1;
   TVrRunOnce* vrnc1;
 
   // The current monitor (the one made by the last Start), or none. The window never holds the

@@ -119,6 +119,7 @@ void TRegMonitorThread::InitMonitor() {
     throw Exception(WatchFailureText(GetLastError()));
   }
   Arm();
+  link_->watching_ = true;
 }
 
 LONG TRegMonitorThread::ArmNotification(HKEY key, DWORD filter, HANDLE event) {

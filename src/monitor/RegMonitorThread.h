@@ -81,6 +81,10 @@ public:
   void Stop();
   bool StopRequested() const { return stopRequested_; }
 
+  // True once the monitor has armed its first notification: from then on every change under the
+  // key is reported (changes made before it are not).
+  bool Watching() const { return watching_; }
+
   // True once the monitor watches no more: its key and change event are closed and it sends
   // nothing from now on (its object may still be on its way out).
   bool Ended() const { return ended_; }
@@ -99,6 +103,7 @@ private:
   std::string keyPath_;
   UniqueHandle stopEvent_;
   std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> watching_{false};
   std::atomic<bool> ended_{false};
   mutable std::mutex failureMutex_;
   std::string failureText_;

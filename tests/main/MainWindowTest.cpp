@@ -1,0 +1,572 @@
+#include "controls/BoundLabel.h"
+#include "controls/FileDialogs.h"
+#include "controls/FilenameEdit.h"
+#include "controls/Label.h"
+#include "controls/Panel.h"
+#include "controls/PictureButton.h"
+#include "controls/RadioGroup.h"
+#include "controls/StatusBar.h"
+#include "framework/Application.h"
+#include "framework/Messages.h"
+#include "main/frmMain.h"
+#include "monitor/MonitorTestSupport.h"
+#include "support/WindowDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace hivelark;
+using namespace testing_support;
+using hivelark::monitortest::ScratchKey;
+
+namespace {
+
+constexpr int kCurrentUserItem = 1;
+
+// The text of the visible label of a message dialog (the "Message" child).
+std::string DialogMessage(HWND dialog) {
+  const std::string anyText;
+  std::string message;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM parameter) -> BOOL {
+        if (WindowClass(child) == "Static" &&
+            (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
+          *reinterpret_cast<std::string*>(parameter) = WindowText(child);
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&message));
+  return message;
+}
+
+// Answers the next dialog with caption `caption` with OK and remembers its message.
+class Answer {
+public:
+  explicit Answer(const std::string& caption, DWORD timeoutMs = 15000)
+      : answerer_(
+            "", caption,
+            [this](HWND dialog) {
+              message_ = DialogMessage(dialog);
+              PressButton(dialog, "OK");
+            },
+            timeoutMs) {}
+  std::string Message() {
+    answerer_.Join();
+    return message_;
+  }
+  bool Answered() {
+    answerer_.Join();
+    return answerer_.Answered();
+  }
+
+private:
+  std::string message_;
+  DialogAnswerer answerer_;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  if (start < text.size()) {
+    lines.push_back(text.substr(start));
+  }
+  return lines;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string TemporaryFolder() {
+  char base[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, base);
+  static int counter = 0;
+  std::string folder = std::string(base) + "HivelarkMain" + std::to_string(GetCurrentProcessId()) +
+                       "-" + std::to_string(++counter);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+class MainWindow : public testing::Test {
+protected:
+  void SetUp() override {
+    application_ = std::make_unique<TApplication>();
+    application_->SetMainFormOnTaskBar(true);
+    // Not the program's own title: the single-instance name must stay free for the real program.
+    application_->SetTitle("Hivelark window tests");
+    form = application_->CreateForm<TForm1>();
+    form->Clock = [this] { return now; };
+    form->Regional = [] {
+      RegionalSettings english;
+      return english;
+    };
+    form->Show();
+    SetForegroundWindow(form->WindowHandle());
+    application_->ProcessMessages();
+  }
+  void TearDown() override {
+    application_.reset();
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  // A click as the mouse makes it: press and release over the control.
+  static void Click(TWindow* control) {
+    SendMessageA(control->WindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageA(control->WindowHandle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  }
+  void Pump(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < timeoutMs) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+      application_->ProcessMessages();
+    }
+  }
+  std::string Log() const { return WindowText(form->mmo1->WindowHandle()); }
+  std::string Status() const { return form->stsbr1->SimpleText(); }
+  bool Monitoring() const { return form->lbl1->Caption() == "Stop Monitor"; }
+  // Starts monitoring `path` and, when the start was accepted, waits until the monitor watches:
+  // changes made before its first arming are not reported.
+  void StartOn(const std::string& path, int rootItem = kCurrentUserItem) {
+    form->combo1->SetItemIndex(rootItem);
+    form->edt1->SetText(path);
+    Click(form->image2);
+    if (form->MonitorThread) {
+      const auto link = form->MonitorThread;
+      Pump([&] { return link->Watching() || link->Ended(); });
+    }
+  }
+  // Waits for the entries of `count` reports.
+  bool WaitForEntries(size_t count) {
+    Pump([&] { return Lines(Log()).size() >= 3 * count; });
+    return Lines(Log()).size() == 3 * count;
+  }
+
+  std::unique_ptr<TApplication> application_;
+  TForm1* form = nullptr;
+  SYSTEMTIME now{2026, 12, 3, 9, 14, 5, 7, 0};
+};
+
+struct Placement {
+  const char* name;
+  TWindow* control;
+  int left, top, width, height;
+};
+
+} // namespace
+
+TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem) {
+  const std::vector<Placement> placements = {
+      {"spnl1", form->spnl1, 0, 0, 503, 305},
+      {"spnl2", form->spnl2, 0, 305, 503, 197},
+      {"combo1", form->combo1, 17, 30, 149, form->combo1->Height()},
+      {"edt1", form->edt1, 172, 30, 313, 21},
+      {"srdgrp1", form->srdgrp1, 8, 70, 487, 44},
+      {"srdgrp2", form->srdgrp2, 8, 116, 487, 47},
+      {"edt2", form->edt2, 8, 178, 487, 21},
+      {"image2", form->image2, 18, 221, 48, 48},
+      {"image6", form->image6, 137, 221, 48, 48},
+      {"image7", form->image7, 201, 221, 48, 48},
+      {"image4", form->image4, 285, 221, 48, 48},
+      {"image5", form->image5, 374, 221, 48, 48},
+      {"image3", form->image3, 437, 221, 48, 48},
+      {"stsbr1", form->stsbr1, 1, 177, 501, 19},
+      {"mmo1", form->mmo1, 1, 1, 501, 176},
+  };
+  for (const Placement& placement : placements) {
+    SCOPED_TRACE(placement.name);
+    EXPECT_EQ(placement.control->Left(), placement.left);
+    EXPECT_EQ(placement.control->Top(), placement.top);
+    EXPECT_EQ(placement.control->Width(), placement.width);
+    EXPECT_EQ(placement.control->Height(), placement.height);
+  }
+  EXPECT_EQ(form->ClientWidth(), 503);
+  EXPECT_EQ(form->ClientHeight(), 502);
+  const std::vector<std::pair<TsLabel*, std::pair<int, const char*>>> captions = {
+      {form->lbl1, {12, "Start Monitor"}}, {form->lbl5, {138, "Clear Log"}},
+      {form->lbl6, {203, "Save Log"}},     {form->lbl3, {296, "Tray"}},
+      {form->lbl4, {377, "About..."}},     {form->lbl2, {453, "Exit"}},
+  };
+  for (const auto& [label, expected] : captions) {
+    SCOPED_TRACE(expected.second);
+    EXPECT_EQ(label->Left(), expected.first);
+    EXPECT_EQ(label->Top(), 272);
+    EXPECT_EQ(WindowText(label->WindowHandle()), expected.second);
+    EXPECT_GT(label->Width(), 0) << "sized to its text";
+  }
+  // Bound labels stand on their control's top edge.
+  for (TBoundLabel* label : {form->combo1->BoundLabel(), form->edt1->BoundLabel(),
+                             form->edt2->BoundLabel()}) {
+    ASSERT_NE(label, nullptr);
+    const TWindow& control = label->FocusControl();
+    EXPECT_EQ(label->Left(), control.Left());
+    EXPECT_EQ(label->Top() + label->Height(), control.Top());
+  }
+  EXPECT_EQ(form->combo1->BoundLabel()->Text(), "Root Key:");
+  EXPECT_EQ(form->edt1->BoundLabel()->Text(),
+            "Key (example: Software\\Microsoft\\Internet Explorer):");
+  EXPECT_EQ(form->edt2->BoundLabel()->Text(), "Execute on event:");
+  // The radio groups' columns: (487 - 10) / 4 and (487 - 10) / 3 pixels wide.
+  EXPECT_EQ(form->srdgrp1->Button(1)->Left() - form->srdgrp1->Button(0)->Left(), 119);
+  EXPECT_EQ(form->srdgrp1->Button(0)->Left(), 8);
+  EXPECT_EQ(form->srdgrp2->Button(2)->Left() - form->srdgrp2->Button(1)->Left(), 159);
+}
+
+TEST_F(MainWindow, InitialState) {
+  EXPECT_EQ(Status(), "Hivelark is Ready");
+  EXPECT_EQ(form->lbl1->Caption(), "Start Monitor");
+  EXPECT_EQ(form->combo1->ItemIndex(), 0);
+  EXPECT_EQ(WindowText(form->combo1->WindowHandle()), "HKEY_LOCAL_MACHINE");
+  EXPECT_EQ(form->srdgrp1->ItemIndex(), 0);
+  EXPECT_EQ(form->srdgrp2->ItemIndex(), 0);
+  EXPECT_FALSE(IsWindowEnabled(form->edt2->WindowHandle()));
+  EXPECT_FALSE(IsWindowEnabled(form->edt2->BoundLabel()->WindowHandle()))
+      << "the label of a disabled field is greyed";
+  EXPECT_EQ(form->edt2->FileName(), "");
+  EXPECT_EQ(form->srdgrp1->Text(), "Wach for changes on:");
+  EXPECT_EQ(form->srdgrp2->Text(), "On Event Action");
+  HWND focus = GetFocus();
+  EXPECT_TRUE(focus == form->combo1->WindowHandle() || IsChild(form->combo1->WindowHandle(), focus))
+      << "the focus starts on the first control in tab order";
+}
+
+TEST_F(MainWindow, StartWithAnEmptyPathIsRefused) {
+  Answer answer("Error");
+  StartOn("");
+  EXPECT_EQ(answer.Message(), "Please Enter a Key Path");
+  EXPECT_EQ(Status(), "Monitoring aborted");
+  EXPECT_FALSE(Monitoring());
+  EXPECT_TRUE(IsWindowEnabled(form->edt1->WindowHandle()));
+  EXPECT_EQ(form->MonitorThread, nullptr);
+  EXPECT_EQ(form->ActiveControl(), form->edt1);
+}
+
+TEST_F(MainWindow, StartWithAMissingPathIsRefused) {
+  Answer answer("Error");
+  StartOn("Software\\HivelarkTests\\NoSuchKey\\Anywhere");
+  EXPECT_EQ(answer.Message(), "Your Key Path doesn't Exists");
+  EXPECT_EQ(Status(), "Monitoring aborted");
+  EXPECT_FALSE(Monitoring());
+  EXPECT_EQ(form->MonitorThread, nullptr);
+}
+
+TEST_F(MainWindow, StartLocksTheSettingsLogsEachChangeAndStopUnlocksThem) {
+  ScratchKey key;
+  StartOn(key.Path());
+  ASSERT_TRUE(Monitoring());
+  EXPECT_EQ(Status(), "Monitoring Started...");
+  for (TWindow* control : std::initializer_list<TWindow*>{form->combo1, form->edt1, form->srdgrp1,
+                                                         form->srdgrp2, form->edt2}) {
+    EXPECT_FALSE(IsWindowEnabled(control->WindowHandle())) << control->Name();
+  }
+  key.SetValue("first", "1");
+  ASSERT_TRUE(WaitForEntries(1));
+  now.wSecond = 8;
+  key.CreateSubKey("second");
+  ASSERT_TRUE(WaitForEntries(2));
+  const std::vector<std::string> expected = {
+      std::string(58, '*'),
+      "Hivelark detected a change at 12/9/2026 2:05:07 PM",
+      "On My Computer\\HKEY_CURRENT_USER\\" + key.Path(),
+      std::string(58, '*'),
+      "Hivelark detected a change at 12/9/2026 2:05:08 PM",
+      "On My Computer\\HKEY_CURRENT_USER\\" + key.Path(),
+  };
+  EXPECT_EQ(Lines(Log()), expected);
+
+  Click(form->image2);
+  EXPECT_FALSE(Monitoring());
+  EXPECT_EQ(Status(), "Monitor Stoped");
+  for (TWindow* control :
+       std::initializer_list<TWindow*>{form->combo1, form->edt1, form->srdgrp1, form->srdgrp2}) {
+    EXPECT_TRUE(IsWindowEnabled(control->WindowHandle())) << control->Name();
+  }
+  EXPECT_FALSE(IsWindowEnabled(form->edt2->WindowHandle()));
+  const auto link = form->MonitorThread;
+  Pump([&] { return link->Ended(); });
+  EXPECT_TRUE(link->Ended()) << "a stop really stops";
+  key.SetValue("after stop", "1");
+  Pump([] { return false; }, 300);
+  EXPECT_EQ(Lines(Log()).size(), 6u);
+}
+
+TEST_F(MainWindow, KeyNamedErrorIsMonitoredLikeAnyOther) {
+  HKEY created = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "error", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &created, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(created);
+  StartOn("error");
+  EXPECT_TRUE(Monitoring());
+  EXPECT_EQ(Status(), "Monitoring Started...");
+  Click(form->image2);
+  RegDeleteTreeA(HKEY_CURRENT_USER, "error");
+}
+
+TEST_F(MainWindow, LeadingBackslashIsKeptInTheLog) {
+  ScratchKey key;
+  StartOn("\\" + key.Path());
+  ASSERT_TRUE(Monitoring());
+  key.SetValue("v", "1");
+  ASSERT_TRUE(WaitForEntries(1));
+  EXPECT_EQ(Lines(Log())[2], "On My Computer\\HKEY_CURRENT_USER\\\\" + key.Path());
+  Click(form->image2);
+}
+
+TEST_F(MainWindow, RootKeyAndFilterFollowTheChoices) {
+  const DWORD roots[] = {0x80000002, 0x80000001, 0x80000000, 0x80000003,
+                         0x80000005, 0x80000004, 0x80000006};
+  for (int index = 0; index < 7; ++index) {
+    form->combo1->SetItemIndex(index);
+    form->GetRooKey();
+    EXPECT_EQ(form->SelectedRootKey, roots[index]) << form->combo1->Items()[index];
+  }
+  form->combo1->SetItemIndex(-1);
+  form->GetRooKey();
+  EXPECT_EQ(form->SelectedRootKey, 0x80000006u) << "no selection keeps the previous root";
+  const DWORD filters[] = {0, 1, 4, 8};
+  for (int index = 0; index < 4; ++index) {
+    form->srdgrp1->SetItemIndex(index);
+    EXPECT_EQ(form->GetFilterSettings(), filters[index]);
+  }
+}
+
+TEST_F(MainWindow, ExecuteAProgramEnablesTheFileFieldAndOtherActionsClearIt) {
+  {
+    Answer answer("Information");
+    SendMessageA(form->srdgrp2->Button(2)->WindowHandle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(answer.Message(), "Browse and select a program to execute on event");
+  }
+  EXPECT_EQ(form->srdgrp2->ItemIndex(), 2);
+  EXPECT_TRUE(IsWindowEnabled(form->edt2->WindowHandle()));
+  EXPECT_EQ(form->ActiveControl(), form->edt2);
+  form->edt2->SetText("C:\\Tools\\run.exe");
+  SendMessageA(form->srdgrp2->Button(0)->WindowHandle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(form->edt2->FileName(), "");
+  EXPECT_FALSE(IsWindowEnabled(form->edt2->WindowHandle()));
+}
+
+TEST_F(MainWindow, PopupRepeatsTheEntryOnOneLine) {
+  ScratchKey key;
+  form->srdgrp2->SetItemIndex(1);
+  StartOn(key.Path());
+  ASSERT_TRUE(Monitoring());
+  Answer answer("Information");
+  key.SetValue("v", "1");
+  // The popup is modal inside the change handler: it is answered while the messages are pumped.
+  EXPECT_TRUE(WaitForEntries(1));
+  EXPECT_EQ(answer.Message(), "Hivelark detected a change at 12/9/2026 2:05:07 PM On My "
+                              "Computer\\HKEY_CURRENT_USER\\" +
+                                  key.Path());
+  Click(form->image2);
+}
+
+TEST_F(MainWindow, MonitorThatCannotWatchItsKeyIsReportedAndStopped) {
+  auto key = std::make_unique<ScratchKey>();
+  key->CreateSubKey("inner");
+  StartOn(key->Path());
+  ASSERT_TRUE(Monitoring());
+  const std::string path = key->Path();
+  Answer answer("Error");
+  key.reset();
+  // Removing the sub-key is logged as a change; re-arming on the deleted key then fails.
+  Pump([&] { return !Monitoring(); });
+  const std::string message = answer.Message();
+  EXPECT_EQ(message.rfind("Unable to watch registry key " + path + ": ", 0), 0u) << message;
+  EXPECT_EQ(Status(), "Monitoring aborted");
+  EXPECT_FALSE(Monitoring());
+  EXPECT_TRUE(IsWindowEnabled(form->edt1->WindowHandle()));
+}
+
+TEST_F(MainWindow, StartStopStartLeavesOneMonitorAlive) {
+  ScratchKey first;
+  ScratchKey second;
+  StartOn(first.Path());
+  const auto firstLink = form->MonitorThread;
+  Click(form->image2);
+  StartOn(second.Path());
+  ASSERT_TRUE(Monitoring());
+  Pump([&] { return firstLink->Ended(); });
+  EXPECT_TRUE(firstLink->Ended());
+  EXPECT_FALSE(form->MonitorThread->Ended());
+  first.SetValue("old", "1");
+  Pump([] { return false; }, 300);
+  EXPECT_EQ(Log(), "") << "the stopped monitor's key never reaches the log";
+  second.SetValue("new", "1");
+  ASSERT_TRUE(WaitForEntries(1));
+  EXPECT_EQ(Lines(Log())[2], "On My Computer\\HKEY_CURRENT_USER\\" + second.Path());
+  Click(form->image2);
+}
+
+TEST_F(MainWindow, ClearThenSaveGivesAnEmptyFile) {
+  const std::string folder = TemporaryFolder();
+  const std::string path = folder + "\\RegLog.txt";
+  form->mmo1->AppendLine("something typed");
+  Click(form->image6);
+  EXPECT_EQ(Status(), "Log Cleared");
+  EXPECT_EQ(Log(), "");
+  std::string proposed;
+  form->dlg1->SetDialogFunction([&](OPENFILENAMEA& record) {
+    proposed = record.lpstrFile;
+    lstrcpynA(record.lpstrFile, path.c_str(), static_cast<int>(record.nMaxFile));
+    return TRUE;
+  });
+  Click(form->image7);
+  EXPECT_EQ(proposed, "RegLog.txt");
+  EXPECT_EQ(Status(), "Log Saved");
+  EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_EQ(ReadFile(path), "");
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(MainWindow, SaveWritesTheLogByteForByteAndReplacesWithoutAsking) {
+  ScratchKey key;
+  StartOn(key.Path());
+  key.SetValue("a", "1");
+  ASSERT_TRUE(WaitForEntries(1));
+  key.SetValue("b", "1");
+  ASSERT_TRUE(WaitForEntries(2));
+  Click(form->image2);
+  const std::string folder = TemporaryFolder();
+  const std::string path = folder + "\\log.txt";
+  {
+    std::ofstream old(path, std::ios::binary);
+    old << "an older and much longer file that must be replaced whole";
+  }
+  form->dlg1->SetDialogFunction([&](OPENFILENAMEA& record) {
+    EXPECT_EQ(record.Flags & OFN_OVERWRITEPROMPT, 0u);
+    lstrcpynA(record.lpstrFile, path.c_str(), static_cast<int>(record.nMaxFile));
+    return TRUE;
+  });
+  Click(form->image7);
+  const std::string saved = ReadFile(path);
+  EXPECT_EQ(saved, Log());
+  EXPECT_EQ(Lines(saved).size(), 6u);
+  EXPECT_EQ(saved.substr(saved.size() - 2), "\r\n");
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(MainWindow, SaveFailuresAreShownAndLeaveTheOldFileIntact) {
+  const std::string folder = TemporaryFolder();
+  const std::string readOnly = folder + "\\kept.txt";
+  {
+    std::ofstream old(readOnly, std::ios::binary);
+    old << "keep me";
+  }
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  form->mmo1->AppendLine("entry");
+  const std::vector<std::string> targets = {folder, folder + "\\missing\\log.txt", readOnly};
+  for (const std::string& target : targets) {
+    SCOPED_TRACE(target);
+    form->dlg1->SetDialogFunction([&](OPENFILENAMEA& record) {
+      lstrcpynA(record.lpstrFile, target.c_str(), static_cast<int>(record.nMaxFile));
+      return TRUE;
+    });
+    form->stsbr1->SetSimpleText("before");
+    std::string boxText;
+    {
+      DialogAnswerer box("#32770", "Hivelark window tests", [&](HWND dialog) {
+        boxText = WindowText(GetDlgItem(dialog, 0xFFFF));
+        PressButton(dialog, "OK");
+      });
+      Click(form->image7);
+    }
+    EXPECT_EQ(boxText.rfind("Cannot create file \"" + target + "\". ", 0), 0u) << boxText;
+    EXPECT_EQ(Status(), "before") << "the status is unchanged";
+  }
+  EXPECT_EQ(ReadFile(readOnly), "keep me");
+  // No temporary file is left behind.
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*.tmp").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) {
+    FindClose(search);
+  }
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(readOnly.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(MainWindow, PictureUnderTheMouseStandsTwoPixelsRightAndDown) {
+  SendMessageA(form->image7->WindowHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(form->image7->Left(), 203);
+  EXPECT_EQ(form->image7->Top(), 223);
+  SendMessageA(form->image7->WindowHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
+  EXPECT_EQ(form->image7->Left(), 203) << "moving inside does not shift again";
+  SendMessageA(form->image7->WindowHandle(), WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(form->image7->Left(), 201);
+  EXPECT_EQ(form->image7->Top(), 221);
+}
+
+TEST_F(MainWindow, TrayHidesTheWindowAndTheIconBringsItBack) {
+  Click(form->image4);
+  EXPECT_FALSE(IsWindowVisible(form->WindowHandle()));
+  form->trycn1Click(nullptr);
+  EXPECT_TRUE(IsWindowVisible(form->WindowHandle()));
+  form->trycn1Click(nullptr);
+  EXPECT_TRUE(IsWindowVisible(form->WindowHandle())) << "also when it is already visible";
+}
+
+TEST_F(MainWindow, ExitEndsTheApplication) {
+  Click(form->image3);
+  EXPECT_TRUE(application_->Terminated());
+}
+
+TEST_F(MainWindow, ExecuteAProgramStartsTheChosenFileOncePerChange) {
+  const std::string folder = TemporaryFolder();
+  const std::string marker = folder + "\\marker.txt";
+  const std::string batch = folder + "\\on change.bat";
+  {
+    std::ofstream script(batch, std::ios::binary);
+    script << "@echo change>>\"" << marker << "\"\r\n";
+  }
+  ScratchKey key;
+  form->srdgrp2->SetItemIndex(2);
+  form->edt2->SetText(batch);
+  StartOn(key.Path());
+  ASSERT_TRUE(Monitoring());
+  key.SetValue("a", "1");
+  ASSERT_TRUE(WaitForEntries(1));
+  // One run at a time: two command interpreters appending at once may lock each other out.
+  Pump([&] { return Lines(ReadFile(marker)).size() >= 1; }, 15000);
+  key.SetValue("b", "1");
+  ASSERT_TRUE(WaitForEntries(2));
+  Pump([&] { return Lines(ReadFile(marker)).size() >= 2; }, 15000);
+  EXPECT_EQ(Lines(ReadFile(marker)), (std::vector<std::string>{"change", "change"}));
+  Click(form->image2);
+  EXPECT_TRUE(IsWindowEnabled(form->edt2->WindowHandle())) << "Stop keeps the file field usable";
+  EXPECT_EQ(form->edt2->FileName(), batch);
+  DeleteFileA(marker.c_str());
+  DeleteFileA(batch.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(MainWindow, MissingProgramLeavesNoTraceButTheLogLines) {
+  ScratchKey key;
+  form->srdgrp2->SetItemIndex(2);
+  form->edt2->SetText("C:\\no such folder\\gone.exe");
+  StartOn(key.Path());
+  key.SetValue("a", "1");
+  ASSERT_TRUE(WaitForEntries(1));
+  Pump([] { return false; }, 500);
+  EXPECT_EQ(FindTopLevelWindow(GetCurrentProcessId(), "#32770", ""), nullptr);
+  EXPECT_EQ(FindTopLevelWindow(GetCurrentProcessId(), "HivelarkForm", "Error"), nullptr);
+  EXPECT_EQ(Status(), "Monitoring Started...");
+  Click(form->image2);
+}
