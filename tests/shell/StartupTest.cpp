@@ -2,6 +2,7 @@
 #include "main/frmMain.h"
 #include "shell/About.h"
 #include "shell/Startup.h"
+#include "support/ProgramProcess.h"
 #include "support/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -62,59 +63,10 @@ TEST(Startup, QuitRequestDuringStartupLetsStartupFinishThenEndsTheLoop) {
       << "the main window was still shown";
 }
 
-namespace {
-
-std::string ProgramPath() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string program(path);
-  program.erase(program.find_last_of('\\') + 1);
-  return program + "Hivelark.exe";
-}
-
-// The real program, started as its own process with a show command.
-class ProgramProcess {
-public:
-  explicit ProgramProcess(WORD showCommand) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = showCommand;
-    std::string commandLine = "\"" + ProgramPath() + "\"";
-    started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &process_) != FALSE;
-  }
-  ~ProgramProcess() {
-    if (started_) {
-      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.hProcess, 99);
-      }
-      CloseHandle(process_.hProcess);
-      CloseHandle(process_.hThread);
-    }
-  }
-  bool Started() const { return started_; }
-  HWND WaitForMainWindow() {
-    return WaitForTopLevelWindow(process_.dwProcessId, "HivelarkForm", "Hivelark", 20000);
-  }
-  // Exit code, or STILL_ACTIVE when it did not end in time.
-  DWORD WaitForExit(DWORD timeoutMs) {
-    WaitForSingleObject(process_.hProcess, timeoutMs);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return code;
-  }
-
-private:
-  bool started_ = false;
-  PROCESS_INFORMATION process_{};
-};
-
-} // namespace
 
 TEST(Program, EndsWithExitCodeZeroWhenTheMainWindowCloses) {
   ProgramProcess program(SW_SHOWNORMAL);
-  ASSERT_TRUE(program.Started()) << ProgramPath();
+  ASSERT_TRUE(program.Started());
   HWND main = program.WaitForMainWindow();
   ASSERT_NE(main, nullptr);
   EXPECT_FALSE(IsZoomed(main));

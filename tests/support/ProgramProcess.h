@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testing_support {
+
+// The full path of a program built next to the running test program.
+std::string ProgramBeside(const std::string& fileName);
+
+// The real Hivelark.exe, started as its own process with a show command; ended by force at
+// destruction if it is still running.
+class ProgramProcess {
+public:
+  explicit ProgramProcess(WORD showCommand = SW_SHOWNORMAL);
+  ProgramProcess(const ProgramProcess&) = delete;
+  ProgramProcess& operator=(const ProgramProcess&) = delete;
+  ~ProgramProcess();
+
+  bool Started() const { return started_; }
+  DWORD Id() const { return process_.dwProcessId; }
+  // The main window once it is on the screen, or null after `timeoutMs`.
+  HWND WaitForMainWindow(DWORD timeoutMs = 20000) const;
+  // A visible top-level window of the program with this caption (any class), or null.
+  HWND WaitForWindow(const std::string& caption, DWORD timeoutMs = 20000) const;
+  // The exit code, or STILL_ACTIVE when it did not end in time.
+  DWORD WaitForExit(DWORD timeoutMs);
+
+private:
+  bool started_ = false;
+  PROCESS_INFORMATION process_{};
+};
+
+} // namespace testing_support
