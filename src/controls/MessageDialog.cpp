@@ -1,0 +1,213 @@
+#include "controls/MessageDialog.h"
+
+#include "controls/StdCtrls.h"
+#include "framework/Application.h"
+#include "framework/Exception.h"
+#include "framework/Handles.h"
+#include "framework/Input.h"
+
+#include <versionhelpers.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <memory>
+
+namespace hivelark {
+namespace {
+
+// The dialog's measures, in dialog units: horizontal ones are quarters of the average character
+// width, vertical ones eighths of the character height.
+constexpr int kHorizontalMargin = 8;
+constexpr int kVerticalMargin = 8;
+constexpr int kHorizontalSpacing = 10;
+constexpr int kVerticalSpacing = 10;
+constexpr int kButtonWidth = 50;
+constexpr int kButtonHeight = 14;
+constexpr int kIconSize = 32;
+// Room beside a button's caption for its frame.
+constexpr int kButtonCaptionPadding = 8;
+constexpr int kHyphenLineLength = 27;
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr int kAlphabetLength = sizeof(kAlphabet) - 1;
+
+#if !defined(_WIN64)
+static_assert(offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth) == 340);
+static_assert(sizeof(NONCLIENTMETRICSA) == 344);
+#endif
+
+// Before Windows Vista the structure ended before iPaddedBorderWidth, and the call refuses the
+// larger size.
+UINT NonClientMetricsSize() {
+  return IsWindowsVistaOrGreater() ? sizeof(NONCLIENTMETRICSA)
+                                   : offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+}
+
+// The system's message font, or null when the system does not tell it.
+std::shared_ptr<TFont> SystemMessageFont() {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = NonClientMetricsSize();
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+    return nullptr;
+  }
+  return std::make_shared<TFont>(metrics.lfMessageFont);
+}
+
+// The width of the OK button's caption on one line, plus its frame. Measured at the first dialog
+// of the run and kept, as every dialog of the run uses the same font.
+int OkCaptionWidth(HDC dc) {
+  static const int width = [dc] {
+    RECT bounds{0, 0, 0, 0};
+    DrawTextA(dc, "OK", -1, &bounds, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
+    return static_cast<int>(bounds.right - bounds.left) + kButtonCaptionPadding;
+  }();
+  return width;
+}
+
+// The stock icon of a kind on a STATIC control, drawn at the control's size.
+class TMessageIcon : public TWindow {
+public:
+  TMessageIcon(TComponent* owner, HICON icon) : TWindow(owner), icon_(icon) {}
+
+protected:
+  void CreateParams(TCreateParams& params) override {
+    params.className = "STATIC";
+    params.subclassStandardControl = true;
+    // Without SS_REALSIZECONTROL the control would take the icon's size instead of keeping ours.
+    params.style = SS_ICON | SS_REALSIZECONTROL;
+  }
+  void AfterCreateHandle() override {
+    SendMessageA(WindowHandle(), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+  }
+
+private:
+  // A shared stock icon: the system owns it.
+  HICON icon_;
+};
+
+} // namespace
+
+TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageKind kind)
+    : TForm(owner), messageText_(text) {
+  SetBorderStyle(TBorderStyle::Dialog);
+  SetKeyPreview(true);
+  SetPosition(TPosition::ScreenCenter);
+  SetText(kind == mkError ? "Error" : "Information");
+  if (auto font = SystemMessageFont()) {
+    SetFont(std::move(font));
+  }
+
+  WindowDC screen(nullptr);
+  SelectObjectScope selectFont(screen.get(), Font()->Handle());
+  SIZE alphabet{0, 0};
+  GetTextExtentPoint32A(screen.get(), kAlphabet, kAlphabetLength, &alphabet);
+  const int averageWidth = alphabet.cx / kAlphabetLength;
+  const int lineHeight = alphabet.cy;
+
+  const int horizontalMargin = MulDiv(kHorizontalMargin, averageWidth, 4);
+  const int verticalMargin = MulDiv(kVerticalMargin, lineHeight, 8);
+  const int horizontalSpacing = MulDiv(kHorizontalSpacing, averageWidth, 4);
+  const int verticalSpacing = MulDiv(kVerticalSpacing, lineHeight, 8);
+  const int buttonWidth =
+      std::max(MulDiv(kButtonWidth, averageWidth, 4), OkCaptionWidth(screen.get()));
+  const int buttonHeight = MulDiv(kButtonHeight, lineHeight, 8);
+
+  // A word longer than the width makes DrawTextA widen the box to it rather than break it. The
+  // text is measured up to its NUL: given a count of 0, DrawTextA leaves the box untouched, and an
+  // empty message would get a dialog half the screen wide.
+  RECT textBounds{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+  DrawTextA(screen.get(), text.c_str(), -1, &textBounds,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  const int textWidth = textBounds.right;
+  const int textHeight = textBounds.bottom;
+
+  const int blockWidth = textWidth + horizontalSpacing + kIconSize;
+  const int blockHeight = std::max(textHeight, kIconSize);
+  const int clientWidth = std::max(blockWidth, buttonWidth) + 2 * horizontalMargin;
+  const int clientHeight = blockHeight + buttonHeight + verticalSpacing + 2 * verticalMargin;
+  SetClientSize(clientWidth, clientHeight);
+
+  auto* image =
+      new TMessageIcon(this, LoadIconA(nullptr, kind == mkError ? IDI_HAND : IDI_ASTERISK));
+  image->SetName("Image");
+  image->SetParent(this);
+  image->SetBounds(horizontalMargin, verticalMargin, kIconSize, kIconSize);
+
+  auto* message = new TLabel(this);
+  message->SetName("Message");
+  message->SetParent(this);
+  message->SetWordWrap(true);
+  message->SetText(text);
+  message->SetBounds(horizontalMargin + kIconSize + horizontalSpacing, verticalMargin, textWidth,
+                     textHeight);
+
+  auto* ok = new TButton(this);
+  ok->SetName("OK");
+  ok->SetParent(this);
+  ok->SetText("OK");
+  ok->SetModalResult(mrOk);
+  ok->SetDefault(true);
+  ok->SetBounds((clientWidth - buttonWidth) / 2, blockHeight + verticalMargin + verticalSpacing,
+                buttonWidth, buttonHeight);
+  SetDefaultButton(ok);
+  SetCancelButton(ok);
+  SetActiveControl(ok);
+}
+
+std::string TMessageForm::ClipboardText() const {
+  const std::string hyphens = std::string(kHyphenLineLength, '-') + "\r\n";
+  std::string buttonCaptions;
+  for (TComponent* component : Components()) {
+    if (auto* button = dynamic_cast<TButton*>(component)) {
+      buttonCaptions += button->Text() + "   ";
+    }
+  }
+  buttonCaptions.erase(std::remove(buttonCaptions.begin(), buttonCaptions.end(), '&'),
+                       buttonCaptions.end());
+  return hyphens + Text() + "\r\n" + hyphens + messageText_ + "\r\n" + hyphens + buttonCaptions +
+         "\r\n" + hyphens;
+}
+
+void TMessageForm::CopyToClipboard() {
+  const std::string text = ClipboardText();
+  ClipboardScope clipboard(nullptr);
+  if (!clipboard.opened()) {
+    throw Exception("Cannot open clipboard");
+  }
+  EmptyClipboard();
+  UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1));
+  if (!memory) {
+    throw Exception(
+        Format("Cannot copy the message: %s", SystemErrorMessage(GetLastError()).c_str()));
+  }
+  {
+    GlobalLockScope lock(memory.get());
+    if (lock.data() == nullptr) {
+      throw Exception(
+          Format("Cannot copy the message: %s", SystemErrorMessage(GetLastError()).c_str()));
+    }
+    std::memcpy(lock.data(), text.c_str(), text.size() + 1);
+  }
+  // Once the clipboard has taken the block it is the clipboard's to free; a refused block is still
+  // ours.
+  if (SetClipboardData(CF_TEXT, memory.get()) != nullptr) {
+    memory.release();
+  }
+}
+
+bool TMessageForm::PreviewKey(const MSG& message) {
+  if (message.message == WM_KEYDOWN && message.wParam == 'C' && KeyboardShiftState() == ssCtrl) {
+    MessageBeep(MB_OK);
+    CopyToClipboard();
+    return true;
+  }
+  return false;
+}
+
+int ShowMessageDialog(const std::string& text, TMessageKind kind) {
+  const auto form = std::make_unique<TMessageForm>(Application, text, kind);
+  return form->ShowModal();
+}
+
+} // namespace hivelark
