@@ -62,18 +62,44 @@ void TsMemo::AfterCreateHandle() {
   SendMessageA(WindowHandle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
 }
 
-void TsMemo::AppendLine(const std::string& line) {
+void TsMemo::Append(const std::string& text) {
   HWND edit = Handle();
   const int length = GetWindowTextLengthA(edit);
+  programEdit_ = true;
   SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
-  const std::string text = line + "\r\n";
   SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  programEdit_ = false;
+  if (contentsValid_) {
+    contents_ += text;
+  }
 }
 
-void TsMemo::Clear() { SetText(""); }
+void TsMemo::Clear() {
+  programEdit_ = true;
+  SetText("");
+  programEdit_ = false;
+  contents_.clear();
+  contentsValid_ = true;
+}
+
+const std::string& TsMemo::Contents() {
+  if (!contentsValid_) {
+    contents_ = Text();
+    contentsValid_ = true;
+  }
+  return contents_;
+}
 
 int TsMemo::TextLength() const {
   return HandleAllocated() ? GetWindowTextLengthA(WindowHandle()) : static_cast<int>(Text().size());
+}
+
+bool TsMemo::OnCommandNotification(WORD code) {
+  // The user typed, pasted or cut, or the text hit its limit: the copy no longer matches.
+  if ((code == EN_CHANGE && !programEdit_) || code == EN_MAXTEXT) {
+    contentsValid_ = false;
+  }
+  return false;
 }
 
 TsComboBox::TsComboBox(TComponent* owner) : TWindow(owner) {

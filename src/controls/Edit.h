@@ -26,21 +26,34 @@ private:
   int maxLength_ = 0;
 };
 
-// A multi-line text: the change log. Appending costs the same however long the text already is:
-// the text is never read or replaced whole.
+// A multi-line text: the change log. Appending never reads or replaces the whole text. The memo
+// keeps a copy of what the program wrote into it, so that the text can be had without reading it
+// back out of the control (slow for a long log); the copy is dropped, and the text read again,
+// once the user edits it.
 class TsMemo : public TWindow {
 public:
   explicit TsMemo(TComponent* owner);
 
-  // Adds `line` and a line break at the end of the text.
-  void AppendLine(const std::string& line);
+  // Adds `text` at the end, as it is (with its own line breaks).
+  void Append(const std::string& text);
+  // Adds `line` and a line break at the end.
+  void AppendLine(const std::string& line) { Append(line + "\r\n"); }
   void Clear();
+  // The text, byte for byte as the control holds it.
+  const std::string& Contents();
   // The length of the text in bytes.
   int TextLength() const;
 
 protected:
   void CreateParams(TCreateParams& params) override;
   void AfterCreateHandle() override;
+  bool OnCommandNotification(WORD code) override;
+
+private:
+  std::string contents_;
+  bool contentsValid_ = true;
+  // While the program itself changes the text, the control's change notices are its own.
+  bool programEdit_ = false;
 };
 
 // A drop-down combo box with an editable text. Typing completes the text to the first item that

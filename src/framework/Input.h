@@ -23,19 +23,6 @@ enum TShiftStateFlag : TShiftState {
   ssDouble = 0x40,
 };
 
-// The mouse button's own flag (ssLeft for mbLeft, ...).
-inline TShiftState ButtonShiftState(TMouseButton button) {
-  switch (button) {
-  case mbLeft:
-    return ssLeft;
-  case mbRight:
-    return ssRight;
-  case mbMiddle:
-    return ssMiddle;
-  }
-  return 0;
-}
-
 // Shift, Ctrl and Alt as the calling thread's key state holds them now (as of the last key
 // message it took from its queue).
 inline TShiftState KeyboardShiftState() {

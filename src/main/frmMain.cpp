@@ -437,9 +437,9 @@ void TForm1::WMRegChange(WPARAM wParam, LPARAM lParam) {
   }
   const std::string where =
       std::string(kComputerPrefix) + RootKeyName(record.RootKey) + "\\" + record.KeyPath;
-  mmo1->AppendLine(kEntrySeparator);
-  mmo1->AppendLine(kDetectedPrefix + TimeStamp());
-  mmo1->AppendLine(where);
+  // One append for the whole entry: each append costs a walk over the control's lines.
+  mmo1->Append(std::string(kEntrySeparator) + "\r\n" + kDetectedPrefix + TimeStamp() + "\r\n" +
+               where + "\r\n");
   switch (srdgrp2->ItemIndex()) {
   case kPopupAction:
     ShowMessageDialog(kDetectedPrefix + TimeStamp() + " " + where, mkInformation);
@@ -463,7 +463,7 @@ void TForm1::image7Click(TComponent*) {
     return;
   }
   // The log as it is now, with the entries added while the dialog was open.
-  SaveLogFile(dlg1->FileName(), mmo1->Text());
+  SaveLogFile(dlg1->FileName(), mmo1->Contents());
   stsbr1->SetSimpleText("Log Saved");
 }
 

@@ -570,3 +570,23 @@ TEST_F(MainWindow, MissingProgramLeavesNoTraceButTheLogLines) {
   EXPECT_EQ(Status(), "Monitoring Started...");
   Click(form->image2);
 }
+
+TEST_F(MainWindow, WhatTheUserTypesIntoTheLogIsSavedWithIt) {
+  form->mmo1->AppendLine("first entry");
+  form->mmo1->SetFocus();
+  SendMessageA(form->mmo1->WindowHandle(), EM_SETSEL, 0, 0);
+  for (const char typed : std::string("note: ")) {
+    SendMessageA(form->mmo1->WindowHandle(), WM_CHAR, static_cast<WPARAM>(typed), 0);
+  }
+  form->mmo1->AppendLine("second entry");
+  const std::string folder = TemporaryFolder();
+  const std::string path = folder + "\\typed.txt";
+  form->dlg1->SetDialogFunction([&](OPENFILENAMEA& record) {
+    lstrcpynA(record.lpstrFile, path.c_str(), static_cast<int>(record.nMaxFile));
+    return TRUE;
+  });
+  Click(form->image7);
+  EXPECT_EQ(ReadFile(path), "note: first entry\r\nsecond entry\r\n");
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
