@@ -133,7 +133,7 @@ std::vector<std::uint32_t> TMaskedPicture::Compose(int index, COLORREF backgroun
   return result;
 }
 
-TsEditButton::TsEditButton(TComponent* owner) : TWindow(owner) {}
+TsEditButton::TsEditButton(TComponent* owner) : TCustomControl(owner) {}
 
 void TsEditButton::SetDefaultGlyph(const std::string& pictureName) {
   defaultGlyph_ = pictureName;
@@ -170,7 +170,7 @@ bool TsEditButton::Contains(LPARAM point) const {
   return PtInRect(&client, POINT{GET_X_LPARAM(point), GET_Y_LPARAM(point)}) != FALSE;
 }
 
-void TsEditButton::Paint(HDC dc) {
+void TsEditButton::PaintWindow(HDC dc) {
   RECT client;
   GetClientRect(WindowHandle(), &client);
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
@@ -202,16 +202,6 @@ void TsEditButton::Paint(HDC dc) {
 
 LRESULT TsEditButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-  case WM_ERASEBKGND:
-    return 1;
-  case WM_PAINT: {
-    PaintDC paint(WindowHandle());
-    Paint(paint.get());
-    return 0;
-  }
-  case WM_PRINTCLIENT:
-    Paint(reinterpret_cast<HDC>(wParam));
-    return 0;
   case WM_LBUTTONDOWN:
     SetCapture(WindowHandle());
     down_ = true;
@@ -257,7 +247,7 @@ LRESULT TsEditButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   default:
     break;
   }
-  return TWindow::WndProc(message, wParam, lParam);
+  return TCustomControl::WndProc(message, wParam, lParam);
 }
 
 void TsEditButton::DoClick() {

@@ -56,7 +56,7 @@ private:
 // The flat button at the right end of a field: no caption, an arrow cursor, never the keyboard
 // focus. It shows the middle image of its picture at rest and under the mouse, the right one while
 // it is held down, and a thin frame under the mouse. A click is a press and a release over it.
-class TsEditButton : public TWindow {
+class TsEditButton : public TCustomControl {
 public:
   explicit TsEditButton(TComponent* owner);
 
@@ -79,7 +79,7 @@ protected:
 
 private:
   void LoadPicture();
-  void Paint(HDC dc);
+  void PaintWindow(HDC dc) override;
   bool Contains(LPARAM point) const;
 
   std::string defaultGlyph_;

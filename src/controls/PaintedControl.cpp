@@ -33,7 +33,7 @@ TShiftState MouseShiftState(WPARAM keys) {
 
 } // namespace
 
-TPaintedControl::TPaintedControl(TComponent* owner) : TWindow(owner) {}
+TPaintedControl::TPaintedControl(TComponent* owner) : TCustomControl(owner) {}
 
 void TPaintedControl::SetCursor(TCursor cursor) {
   cursor_ = cursor;
@@ -88,30 +88,10 @@ void TPaintedControl::PaintTo(HDC dc) {
 
 LRESULT TPaintedControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-  case WM_ERASEBKGND:
-    return 1;
-  case WM_PAINT: {
-    PaintDC paint(WindowHandle());
-    RECT client;
-    GetClientRect(WindowHandle(), &client);
-    // Off screen first: the background and the content would otherwise flicker in turn.
-    UniqueMemoryDC memory(CreateCompatibleDC(paint.get()));
-    UniqueBitmap canvas(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
-    if (!memory || !canvas) {
-      return 0;
-    }
-    SelectObjectScope select(memory.get(), canvas.get());
-    PaintTo(memory.get());
-    BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-    return 0;
-  }
-  case WM_PRINTCLIENT:
-    PaintTo(reinterpret_cast<HDC>(wParam));
-    return 0;
   case WM_SETTEXT:
   case WM_SETFONT:
   case WM_ENABLE: {
-    const LRESULT result = TWindow::WndProc(message, wParam, lParam);
+    const LRESULT result = TCustomControl::WndProc(message, wParam, lParam);
     Invalidate();
     return result;
   }
@@ -125,6 +105,7 @@ LRESULT TPaintedControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       mouseInside_ = true;
       TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, WindowHandle(), 0};
       TrackMouseEvent(&track);
+      DoMouseEnter();
     }
     DoMouseMove(MouseShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     return 0;
@@ -160,12 +141,18 @@ LRESULT TPaintedControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   default:
     break;
   }
-  return TWindow::WndProc(message, wParam, lParam);
+  return TCustomControl::WndProc(message, wParam, lParam);
 }
 
 void TPaintedControl::DoClick() {
   if (OnClick) {
     OnClick(this);
+  }
+}
+
+void TPaintedControl::DoMouseEnter() {
+  if (OnMouseEnter) {
+    OnMouseEnter(this);
   }
 }
 

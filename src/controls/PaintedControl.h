@@ -16,7 +16,7 @@ enum TCursor {
 // A control that the program paints itself, over what its parent shows behind it (so it looks
 // transparent), and that reports the mouse: moves over it, its leaving and clicks. It never takes
 // the keyboard focus. Main thread only.
-class TPaintedControl : public TWindow {
+class TPaintedControl : public TCustomControl {
 public:
   explicit TPaintedControl(TComponent* owner);
 
@@ -30,6 +30,7 @@ public:
   void PaintTo(HDC dc);
 
   TNotifyEvent OnClick;
+  TNotifyEvent OnMouseEnter;
   // x and y are relative to the control's top-left corner.
   TMouseMoveEvent OnMouseMove;
   TNotifyEvent OnMouseLeave;
@@ -37,12 +38,14 @@ public:
 protected:
   void CreateParams(TCreateParams& params) override;
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void PaintWindow(HDC dc) override { PaintTo(dc); }
 
   // Draws the control onto `dc`, which already holds what lies behind it. `client` is the
   // control's client rectangle (origin 0, 0).
   virtual void Paint(HDC dc, const RECT& client) = 0;
 
   virtual void DoClick();
+  virtual void DoMouseEnter();
   virtual void DoMouseMove(TShiftState shift, int x, int y);
   virtual void DoMouseLeave();
 

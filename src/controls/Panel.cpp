@@ -31,7 +31,7 @@ void DrawBevelRing(HDC dc, RECT& rect, TBevelCut cut, int width) {
 
 } // namespace
 
-TsPanel::TsPanel(TComponent* owner) : TWindow(owner) {}
+TsPanel::TsPanel(TComponent* owner) : TCustomControl(owner) {}
 
 void TsPanel::SetBevels(TBevelCut outer, TBevelCut inner, int width) {
   bevelOuter_ = outer;
@@ -48,7 +48,7 @@ void TsPanel::CreateParams(TCreateParams& params) {
   params.classStyle = CS_HREDRAW | CS_VREDRAW;
 }
 
-void TsPanel::Paint(HDC dc) {
+void TsPanel::PaintWindow(HDC dc) {
   RECT rect;
   GetClientRect(WindowHandle(), &rect);
   FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
@@ -56,23 +56,6 @@ void TsPanel::Paint(HDC dc) {
   DrawBevelRing(dc, rect, bevelInner_, bevelWidth_);
   for (const TBevel* bevel : bevels_) {
     bevel->Paint(dc);
-  }
-}
-
-LRESULT TsPanel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-  case WM_ERASEBKGND:
-    return 1;
-  case WM_PAINT: {
-    PaintDC paint(WindowHandle());
-    Paint(paint.get());
-    return 0;
-  }
-  case WM_PRINTCLIENT:
-    Paint(reinterpret_cast<HDC>(wParam));
-    return 0;
-  default:
-    return TWindow::WndProc(message, wParam, lParam);
   }
 }
 

@@ -13,7 +13,7 @@ enum class TBevelCut { None, Lowered, Raised };
 // A panel: a plain rectangle of the button-face colour that holds other controls, framed by an
 // outer and an inner bevel. It also paints the bevels placed on it, which are drawn shapes rather
 // than windows.
-class TsPanel : public TWindow {
+class TsPanel : public TCustomControl {
 public:
   explicit TsPanel(TComponent* owner);
 
@@ -23,11 +23,10 @@ public:
 
 protected:
   void CreateParams(TCreateParams& params) override;
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void PaintWindow(HDC dc) override;
 
 private:
   friend class TBevel;
-  void Paint(HDC dc);
 
   TBevelCut bevelOuter_ = TBevelCut::Raised;
   TBevelCut bevelInner_ = TBevelCut::None;

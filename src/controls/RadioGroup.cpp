@@ -41,7 +41,7 @@ private:
   int index_;
 };
 
-TsRadioGroup::TsRadioGroup(TComponent* owner) : TWindow(owner) {}
+TsRadioGroup::TsRadioGroup(TComponent* owner) : TCustomControl(owner) {}
 
 void TsRadioGroup::SetItems(std::vector<std::string> items) {
   for (TRadioItem* button : buttons_) {
@@ -140,7 +140,7 @@ void TsRadioGroup::DoClick() {
   }
 }
 
-void TsRadioGroup::Paint(HDC dc) {
+void TsRadioGroup::PaintWindow(HDC dc) {
   RECT client;
   GetClientRect(WindowHandle(), &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
@@ -158,23 +158,6 @@ void TsRadioGroup::Paint(HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(Enabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
     TextOutA(dc, 9, 0, caption.c_str(), static_cast<int>(caption.size()));
-  }
-}
-
-LRESULT TsRadioGroup::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-  case WM_ERASEBKGND:
-    return 1;
-  case WM_PAINT: {
-    PaintDC paint(WindowHandle());
-    Paint(paint.get());
-    return 0;
-  }
-  case WM_PRINTCLIENT:
-    Paint(reinterpret_cast<HDC>(wParam));
-    return 0;
-  default:
-    return TWindow::WndProc(message, wParam, lParam);
   }
 }
 

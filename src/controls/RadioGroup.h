@@ -14,7 +14,7 @@ class TRadioItem;
 // with n items and c columns there are ceil(n / c) rows, each column (width - 10) / c pixels
 // wide starting 8 pixels from the left edge, each row (height - caption height - 5) / rows high
 // starting 2 pixels below the caption. Exactly one item is selected at a time.
-class TsRadioGroup : public TWindow {
+class TsRadioGroup : public TCustomControl {
 public:
   explicit TsRadioGroup(TComponent* owner);
 
@@ -34,7 +34,7 @@ public:
 protected:
   void CreateParams(TCreateParams& params) override;
   void AfterCreateHandle() override;
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void PaintWindow(HDC dc) override;
   void OnBoundsChanged() override;
   void OnEnabledChanged() override;
   virtual void DoClick();
@@ -44,7 +44,6 @@ private:
   void ItemClicked(TRadioItem* item);
   void ArrangeButtons();
   int CaptionHeight();
-  void Paint(HDC dc);
 
   std::vector<std::string> items_;
   std::vector<TRadioItem*> buttons_;

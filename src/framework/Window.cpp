@@ -482,4 +482,31 @@ void TWindow::RegisterOwnClass(const TCreateParams& params) {
   registered.insert(params.className);
 }
 
+LRESULT TCustomControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_ERASEBKGND:
+    return 1;
+  case WM_PAINT: {
+    PaintDC paint(WindowHandle());
+    RECT client;
+    GetClientRect(WindowHandle(), &client);
+    UniqueMemoryDC memory(CreateCompatibleDC(paint.get()));
+    UniqueBitmap canvas(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
+    if (!memory || !canvas) {
+      PaintWindow(paint.get());
+      return 0;
+    }
+    SelectObjectScope select(memory.get(), canvas.get());
+    PaintWindow(memory.get());
+    BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    return 0;
+  }
+  case WM_PRINTCLIENT:
+    PaintWindow(reinterpret_cast<HDC>(wParam));
+    return 0;
+  default:
+    return TWindow::WndProc(message, wParam, lParam);
+  }
+}
+
 } // namespace hivelark

@@ -158,4 +158,17 @@ private:
   DWORD removedStyle_ = 0;
 };
 
+// A window that paints itself: WM_PAINT and WM_PRINTCLIENT come to PaintWindow, drawn off screen
+// first so that the background and the content never show in turn; the background is not erased
+// separately.
+class TCustomControl : public TWindow {
+public:
+  explicit TCustomControl(TComponent* owner) : TWindow(owner) {}
+
+protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Paints the whole client area into `dc`, the client's top-left corner at the origin.
+  virtual void PaintWindow(HDC dc) = 0;
+};
+
 } // namespace hivelark
