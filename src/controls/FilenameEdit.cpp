@@ -1,5 +1,7 @@
 #include "controls/FilenameEdit.h"
 
+#include "imaging/AlphaPicture.h"
+
 #include "framework/Exception.h"
 #include "framework/Form.h"
 #include "imaging/ResourcePictures.h"
@@ -188,13 +190,7 @@ void TsEditButton::PaintWindow(HDC dc) {
   const bool grayed = glyphMode_.Grayed && !Enabled();
   const std::vector<std::uint32_t> image =
       picture_.Compose(Pressed() ? kPressedImage : kRestImage, face, glyphMode_.Blend, grayed);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = TopDownBitmapInfo(width, height);
   SetDIBitsToDevice(dc, (client.right - width) / 2, (client.bottom - height) / 2,
                     static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                     static_cast<UINT>(height), image.data(), &info, DIB_RGB_COLORS);

@@ -1,5 +1,7 @@
 #include "controls/LabelFX.h"
 
+#include "imaging/AlphaPicture.h"
+
 #include "framework/Exception.h"
 #include "framework/Handles.h"
 
@@ -114,14 +116,8 @@ void TsLabelFX::PaintWithShadow(HDC dc, const RECT& client) {
   if (width <= 0 || height <= 0) {
     return;
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
   // Rows top to bottom, as the mask runs.
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = TopDownBitmapInfo(width, height);
   void* bits = nullptr;
   UniqueBitmap work(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   UniqueMemoryDC workDC(CreateCompatibleDC(dc));

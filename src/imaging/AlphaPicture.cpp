@@ -6,16 +6,21 @@
 
 namespace hivelark {
 
-AlphaPicture::AlphaPicture(const Picture& picture)
-    : width_(picture.width), height_(picture.height) {
+BITMAPINFO TopDownBitmapInfo(int width, int height) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = picture.width;
-  // A negative height makes the rows run top-down, as the decoded picture's do.
-  info.bmiHeader.biHeight = -picture.height;
+  info.bmiHeader.biWidth = width;
+  // A negative height makes the rows run top-down.
+  info.bmiHeader.biHeight = -height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+AlphaPicture::AlphaPicture(const Picture& picture)
+    : width_(picture.width), height_(picture.height) {
+  const BITMAPINFO info = TopDownBitmapInfo(picture.width, picture.height);
   void* bits = nullptr;
   bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap_ || bits == nullptr) {

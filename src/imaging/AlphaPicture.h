@@ -9,6 +9,10 @@
 // holds a GDI object and draws into the caller's device contexts).
 namespace hivelark {
 
+// The description of a 32-bit bitmap whose rows run top-down (as decoded pictures and masks do),
+// for DIB sections and SetDIBitsToDevice.
+BITMAPINFO TopDownBitmapInfo(int width, int height);
+
 class AlphaPicture {
 public:
   // An empty picture: draws nothing.
