@@ -191,6 +191,34 @@ void ExpectPlace(TWindow* control, int left, int top, int width, int height, int
 
 } // namespace
 
+namespace {
+
+// A top-level window of this process with this title, shown or hidden. Other test programs run at
+// the same time, the real program among them, so the search stays inside this process.
+HWND FindOwnWindowTitled(const std::string& title) {
+  struct Search {
+    const std::string* title;
+    HWND found;
+  } search{&title, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(parameter);
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        char text[256] = {};
+        GetWindowTextA(window, text, sizeof(text));
+        if (processId == GetCurrentProcessId() && *search->title == text) {
+          search->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+} // namespace
+
 TEST_F(AboutBoxTest, HasNoNativeWindowUntilFirstShownAndKeepsAHiddenTitledOneAfterwards) {
   EXPECT_FALSE(box_->HandleAllocated());
   for (TComponent* component : box_->Components()) {
@@ -198,11 +226,11 @@ TEST_F(AboutBoxTest, HasNoNativeWindowUntilFirstShownAndKeepsAHiddenTitledOneAft
     ASSERT_NE(control, nullptr);
     EXPECT_FALSE(control->HandleAllocated()) << control->Name();
   }
-  EXPECT_EQ(FindWindowA(nullptr, "Hivelark 1.0"), nullptr);
+  EXPECT_EQ(FindOwnWindowTitled("Hivelark 1.0"), nullptr);
 
   EXPECT_EQ(ShowAnswered([](HWND box) { PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); }),
             mrCancel);
-  HWND titled = FindWindowA(nullptr, "Hivelark 1.0");
+  HWND titled = FindOwnWindowTitled("Hivelark 1.0");
   EXPECT_EQ(titled, box_->WindowHandle());
   EXPECT_FALSE(IsWindowVisible(titled)) << "closing only hides it";
 }

@@ -2,6 +2,7 @@
 #include "framework/Handles.h"
 #include "framework/MainThread.h"
 #include "framework/Thread.h"
+#include "support/WindowDriver.h"
 
 #include <windows.h>
 
@@ -171,7 +172,8 @@ TEST(Thread, EscapedExceptionIsKeptSilently) {
   } catch (const Exception& error) {
     EXPECT_STREQ(error.what(), "lost in the body");
   }
-  EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr) << "a message box was shown";
+  EXPECT_EQ(testing_support::FindTopLevelWindow(GetCurrentProcessId(), "#32770", ""), nullptr)
+      << "a message box was shown";
 }
 
 TEST(Thread, ErrorTexts) {
