@@ -12,6 +12,7 @@
 #include "monitor/MonitorTestSupport.h"
 #include "support/WindowDriver.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -589,4 +590,64 @@ TEST_F(MainWindow, WhatTheUserTypesIntoTheLogIsSavedWithIt) {
   EXPECT_EQ(ReadFile(path), "note: first entry\r\nsecond entry\r\n");
   DeleteFileA(path.c_str());
   RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(MainWindow, TypingInTheRootKeyListCompletesToAnItemAndBackspaceClearsTheChoice) {
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_TRUE(GetComboBoxInfo(form->combo1->WindowHandle(), &info));
+  HWND edit = info.hwndItem;
+  SetWindowTextA(edit, "");
+  for (const char typed : std::string("hkey_u")) {
+    SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(typed), 0);
+  }
+  EXPECT_EQ(WindowText(edit), "HKEY_USERS") << "letter case aside, the first item that begins so";
+  EXPECT_EQ(form->combo1->ItemIndex(), 3);
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 6u) << "the completed part is selected";
+  EXPECT_EQ(end, 10u);
+  SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+  EXPECT_EQ(form->combo1->ItemIndex(), -1);
+  form->GetRooKey();
+  EXPECT_EQ(form->SelectedRootKey, 0u) << "no choice before the first start: no root key";
+  SendMessageA(edit, WM_CHAR, 'x', 0);
+  EXPECT_EQ(form->combo1->ItemIndex(), -1) << "a text that begins no item selects none";
+}
+
+TEST_F(MainWindow, ControlsWithAHintShowItAsATooltip) {
+  HWND toolTip = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM parameter) -> BOOL {
+        if (WindowClass(window) == TOOLTIPS_CLASSA) {
+          *reinterpret_cast<HWND*>(parameter) = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&toolTip));
+  ASSERT_NE(toolTip, nullptr);
+  const std::vector<std::pair<TWindow*, std::string>> hints = {
+      {form->combo1, "Select The Root Key"},
+      {form->edt1, "Enter The Key Path"},
+      {form->srdgrp1, "Select what to monitor"},
+      {form->edt2, "Browse and select executable file to launch on event"},
+      {form->image2, "Start / Stop Monitor"},
+      {form->image3, "Exit"},
+  };
+  for (const auto& [control, hint] : hints) {
+    char text[256] = {};
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = form->WindowHandle();
+    tool.uId = reinterpret_cast<UINT_PTR>(control->WindowHandle());
+    tool.uFlags = TTF_IDISHWND;
+    tool.lpszText = text;
+    SendMessageA(toolTip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::string(text), hint) << control->Name();
+  }
+  const int tools = static_cast<int>(SendMessageA(toolTip, TTM_GETTOOLCOUNT, 0, 0));
+  EXPECT_GE(tools, 12) << "every control with a hint, labels and panels not among them";
 }
