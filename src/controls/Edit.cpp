@@ -143,6 +143,11 @@ void TsComboBox::AfterCreateHandle() {
 }
 
 bool TsComboBox::OnCommandNotification(WORD code) {
+  if (code == CBN_KILLFOCUS) {
+    // Back to the start of the text: a long item scrolled to its end would hide its beginning.
+    SendMessageA(WindowHandle(), CB_SETEDITSEL, 0, MAKELPARAM(0, 0));
+    return false;
+  }
   if (code == CBN_SELCHANGE) {
     itemIndex_ = static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
     if (OnChange) {
