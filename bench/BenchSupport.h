@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 // Clock and statistics shared by the benchmarks.
@@ -39,6 +42,33 @@ inline double Mean(const std::vector<double>& samples, size_t from, size_t count
     sum += samples[index];
   }
   return count == 0 ? 0 : sum / static_cast<double>(count);
+}
+
+// printf into a string, for the cells of a summary row.
+inline std::string Format(const char* format, ...) {
+  char text[256];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(text, sizeof(text), format, arguments);
+  va_end(arguments);
+  return text;
+}
+
+inline std::string Ratio(double result, double baseline) {
+  return baseline > 0 ? Format("%.2f", result / baseline) : "-";
+}
+
+inline const char* Met(bool met) {
+  return met ? "yes" : "NO";
+}
+
+// One row of the combined report: scripts/bench.sh gathers the lines that begin with "summary|"
+// from every benchmark's output into one table. A measure without a goal has "-" as goal and met.
+inline void Summary(const std::string& measure, const std::string& result,
+                    const std::string& baseline, const std::string& ratio, const std::string& goal,
+                    const std::string& met) {
+  std::printf("summary|%s|%s|%s|%s|%s|%s\n", measure.c_str(), result.c_str(), baseline.c_str(),
+              ratio.c_str(), goal.c_str(), met.c_str());
 }
 
 } // namespace bench

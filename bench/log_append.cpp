@@ -24,6 +24,7 @@ namespace {
 constexpr size_t kEntries = 100000;
 constexpr size_t kReplacedEntries = 10000;
 constexpr size_t kWindow = 1000;
+constexpr double kGoal = 1.5;
 
 void Report(const char* name, const std::vector<double>& perEntry) {
   const double first = bench::Mean(perEntry, 0, kWindow);
@@ -88,5 +89,10 @@ int main(int argc, char** argv) {
               logLength > 0 && static_cast<size_t>(logLength) == entries * entry.size()
                   ? "every entry present"
                   : "ENTRIES MISSING");
+  const double first = bench::Mean(appended, 0, kWindow);
+  const double last = bench::Mean(appended, appended.size() - kWindow, kWindow);
+  bench::Summary(bench::Format("log append, last vs first 1,000 of %zu entries", entries),
+                 bench::Format("%.1f us/entry", last), bench::Format("%.1f us/entry first", first),
+                 bench::Ratio(last, first), "<= 1.5", bench::Met(last <= kGoal * first));
   return 0;
 }

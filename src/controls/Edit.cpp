@@ -46,7 +46,9 @@ void TsEdit::DoChange() {
   }
 }
 
-TsMemo::TsMemo(TComponent* owner) : TWindow(owner) { SetTabStop(true); }
+TsMemo::TsMemo(TComponent* owner) : TWindow(owner) {
+  SetTabStop(true);
+}
 
 void TsMemo::CreateParams(TCreateParams& params) {
   params.className = "EDIT";
@@ -166,9 +168,9 @@ void TsComboBox::CompleteTypedText(HWND edit) {
   GetWindowTextA(edit, typed.data(), length + 1);
   typed.resize(selectionStart);
   // CB_FINDSTRING matches the beginning of an item, ignoring letter case.
-  const auto found = static_cast<int>(SendMessageA(WindowHandle(), CB_FINDSTRING,
-                                                   static_cast<WPARAM>(-1),
-                                                   reinterpret_cast<LPARAM>(typed.c_str())));
+  const auto found =
+      static_cast<int>(SendMessageA(WindowHandle(), CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(typed.c_str())));
   if (typed.empty() || found == CB_ERR) {
     itemIndex_ = -1;
     return;
@@ -176,8 +178,7 @@ void TsComboBox::CompleteTypedText(HWND edit) {
   itemIndex_ = found;
   SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(found), 0);
   // The completed part stays selected, so that the next letter typed replaces it.
-  SendMessageA(WindowHandle(), CB_SETEDITSEL, 0,
-               MAKELPARAM(typed.size(), static_cast<WORD>(-1)));
+  SendMessageA(WindowHandle(), CB_SETEDITSEL, 0, MAKELPARAM(typed.size(), static_cast<WORD>(-1)));
 }
 
 LRESULT CALLBACK TsComboBox::EditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,

@@ -4,7 +4,9 @@
 
 namespace hivelark {
 
-TsLabel::TsLabel(TComponent* owner) : TLabel(owner) { SetWordWrap(false); }
+TsLabel::TsLabel(TComponent* owner) : TLabel(owner) {
+  SetWordWrap(false);
+}
 
 void TsLabel::SetCaption(const std::string& caption) {
   SetText(caption);

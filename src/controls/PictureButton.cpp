@@ -14,6 +14,8 @@ void TImage::CreateParams(TCreateParams& params) {
   params.className = "HivelarkImage";
 }
 
-void TImage::Paint(HDC dc, const RECT&) { picture_.Draw(dc, 0, 0); }
+void TImage::Paint(HDC dc, const RECT&) {
+  picture_.Draw(dc, 0, 0);
+}
 
 } // namespace hivelark

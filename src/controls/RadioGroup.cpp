@@ -84,9 +84,13 @@ void TsRadioGroup::CreateParams(TCreateParams& params) {
   params.exStyle = WS_EX_CONTROLPARENT;
 }
 
-void TsRadioGroup::AfterCreateHandle() { ArrangeButtons(); }
+void TsRadioGroup::AfterCreateHandle() {
+  ArrangeButtons();
+}
 
-void TsRadioGroup::OnBoundsChanged() { ArrangeButtons(); }
+void TsRadioGroup::OnBoundsChanged() {
+  ArrangeButtons();
+}
 
 void TsRadioGroup::OnEnabledChanged() {
   for (TRadioItem* button : buttons_) {
@@ -120,9 +124,8 @@ void TsRadioGroup::ArrangeButtons() {
   for (int index = 0; index < count; ++index) {
     const int column = index / rows;
     const int row = index % rows;
-    buttons_[static_cast<size_t>(index)]->SetBounds(8 + column * columnWidth,
-                                                    captionHeight + 2 + row * rowHeight,
-                                                    columnWidth, rowHeight);
+    buttons_[static_cast<size_t>(index)]->SetBounds(
+        8 + column * columnWidth, captionHeight + 2 + row * rowHeight, columnWidth, rowHeight);
   }
 }
 

@@ -18,7 +18,9 @@ void TsStatusBar::AfterCreateHandle() {
                reinterpret_cast<LPARAM>(simpleText_.c_str()));
 }
 
-std::string TsStatusBar::SimpleText() const { return simpleText_; }
+std::string TsStatusBar::SimpleText() const {
+  return simpleText_;
+}
 
 void TsStatusBar::SetSimpleText(const std::string& text) {
   simpleText_ = text;

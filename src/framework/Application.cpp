@@ -61,10 +61,10 @@ TApplication::TApplication() : TComponent(nullptr) {
   // Until the main form takes the taskbar button, the application window carries the program's
   // name, as a titled top-level window would.
   title_ = ModuleBaseName();
-  handle_.reset(CreateWindowExA(0, kApplicationWindowClass, title_.c_str(),
-                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
-                                    WS_MINIMIZEBOX,
-                                0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance, nullptr));
+  handle_.reset(
+      CreateWindowExA(0, kApplicationWindowClass, title_.c_str(),
+                      WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                      0, 0, nullptr, nullptr, windowClass.hInstance, nullptr));
   Application = this;
 }
 

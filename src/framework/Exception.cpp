@@ -5,14 +5,16 @@
 
 namespace hivelark {
 
-void Abort() { throw EAbort(); }
+void Abort() {
+  throw EAbort();
+}
 
 std::string SystemErrorMessage(DWORD code) {
   char* buffer = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-          FORMAT_MESSAGE_ARGUMENT_ARRAY,
-      nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+  const DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                         FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                     nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
   std::string text;
   if (length != 0 && buffer != nullptr) {
     text.assign(buffer, length);

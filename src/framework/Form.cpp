@@ -8,7 +8,9 @@
 
 namespace hivelark {
 
-TForm::TForm(TComponent* owner) : TWindow(owner) { TWindow::SetVisible(false); }
+TForm::TForm(TComponent* owner) : TWindow(owner) {
+  TWindow::SetVisible(false);
+}
 
 TForm::~TForm() = default;
 
@@ -198,7 +200,9 @@ void TForm::DoClose() {
   }
 }
 
-bool TForm::PreviewKey(const MSG&) { return false; }
+bool TForm::PreviewKey(const MSG&) {
+  return false;
+}
 
 void TForm::ClickButton(TWindow* button) {
   if (button != nullptr && button->HandleAllocated() && button->Enabled() && button->Visible()) {

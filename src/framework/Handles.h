@@ -43,14 +43,30 @@ private:
 };
 
 namespace detail {
-inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
-inline void CloseRegistryKey(HKEY key) { RegCloseKey(key); }
-inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
-inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
-inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
-inline void DeleteMemoryDC(HDC dc) { DeleteDC(dc); }
-inline void FreeGlobal(HGLOBAL memory) { GlobalFree(memory); }
-inline void DestroyWindowHandle(HWND window) { DestroyWindow(window); }
+inline void CloseKernelHandle(HANDLE handle) {
+  CloseHandle(handle);
+}
+inline void CloseRegistryKey(HKEY key) {
+  RegCloseKey(key);
+}
+inline void DestroyIconHandle(HICON icon) {
+  DestroyIcon(icon);
+}
+inline void DestroyMenuHandle(HMENU menu) {
+  DestroyMenu(menu);
+}
+inline void DeleteGdiObject(HGDIOBJ object) {
+  DeleteObject(object);
+}
+inline void DeleteMemoryDC(HDC dc) {
+  DeleteDC(dc);
+}
+inline void FreeGlobal(HGLOBAL memory) {
+  GlobalFree(memory);
+}
+inline void DestroyWindowHandle(HWND window) {
+  DestroyWindow(window);
+}
 } // namespace detail
 
 // Kernel objects: threads, processes, events, mutexes.

@@ -47,7 +47,9 @@ void InitMainThread() {
                                    nullptr, windowClass.hInstance, nullptr);
 }
 
-bool IsMainThread() { return GetCurrentThreadId() == mainThreadId.load(); }
+bool IsMainThread() {
+  return GetCurrentThreadId() == mainThreadId.load();
+}
 
 void RunOnMainThread(const std::function<void()>& function) {
   const HWND window = dispatchWindow.load();

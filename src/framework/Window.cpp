@@ -252,9 +252,13 @@ bool TWindow::CanFocus() const {
   return true;
 }
 
-bool TWindow::Focused() const { return handle_ != nullptr && GetFocus() == handle_; }
+bool TWindow::Focused() const {
+  return handle_ != nullptr && GetFocus() == handle_;
+}
 
-void TWindow::SetFocus() { ::SetFocus(Handle()); }
+void TWindow::SetFocus() {
+  ::SetFocus(Handle());
+}
 
 LRESULT TWindow::Perform(UINT message, WPARAM wParam, LPARAM lParam) {
   return SendMessageA(Handle(), message, wParam, lParam);
@@ -317,13 +321,13 @@ void TWindow::CreateHandle() {
   }
   const HMENU menuOrId =
       parent_ != nullptr ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr;
-  HWND handle = CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(), style,
-                                bounds_.left, bounds_.top, bounds_.right - bounds_.left,
-                                bounds_.bottom - bounds_.top,
-                                parent_ != nullptr ? parentHandle : params.owner, menuOrId,
-                                GetModuleHandleA(nullptr), this);
+  HWND handle = CreateWindowExA(
+      params.exStyle, params.className.c_str(), text_.c_str(), style, bounds_.left, bounds_.top,
+      bounds_.right - bounds_.left, bounds_.bottom - bounds_.top,
+      parent_ != nullptr ? parentHandle : params.owner, menuOrId, GetModuleHandleA(nullptr), this);
   if (handle == nullptr) {
-    throw Exception(Format("Error creating window: %s", SystemErrorMessage(GetLastError()).c_str()));
+    throw Exception(
+        Format("Error creating window: %s", SystemErrorMessage(GetLastError()).c_str()));
   }
   if (params.subclassStandardControl) {
     Attach(handle);

@@ -11,8 +11,8 @@ namespace hivelark {
 namespace {
 
 [[noreturn]] void CannotCreate(const std::string& path, DWORD error) {
-  throw Exception(Format("Cannot create file \"%s\". %s", path.c_str(),
-                         SystemErrorMessage(error).c_str()));
+  throw Exception(
+      Format("Cannot create file \"%s\". %s", path.c_str(), SystemErrorMessage(error).c_str()));
 }
 
 std::string FolderOf(const std::string& path) {
@@ -59,8 +59,8 @@ void SaveLogFile(const std::string& path, const std::string& text) {
   TemporaryFile temporary(temporaryPath);
   {
     // Exclusive access while it is written.
-    UniqueFile file(CreateFileA(temporary.Path().c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileA(temporary.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
       CannotCreate(path, GetLastError());
     }

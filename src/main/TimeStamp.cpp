@@ -137,8 +137,7 @@ std::string FormatTimeStamp(const SYSTEMTIME& time, const RegionalSettings& sett
   clock += settings.timeSeparator + TwoDigits(time.wMinute) + settings.timeSeparator +
            TwoDigits(time.wSecond);
   if (settings.twelveHourClock) {
-    const std::string& marker =
-        time.wHour < 12 ? settings.morningMarker : settings.afternoonMarker;
+    const std::string& marker = time.wHour < 12 ? settings.morningMarker : settings.afternoonMarker;
     clock = settings.markerFirst ? marker + " " + clock : clock + " " + marker;
   }
   return text + " " + clock;

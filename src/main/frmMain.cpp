@@ -34,7 +34,7 @@ constexpr int kPopupAction = 1;
 
 // The root key list's items, in order, by the code each item names.
 constexpr DWORD kRootKeyOfItem[] = {
-    HKEY_LOCAL_MACHINE_CODE, HKEY_CURRENT_USER_CODE,     HKEY_CLASSES_ROOT_CODE, HKEY_USERS_CODE,
+    HKEY_LOCAL_MACHINE_CODE,  HKEY_CURRENT_USER_CODE,     HKEY_CLASSES_ROOT_CODE, HKEY_USERS_CODE,
     HKEY_CURRENT_CONFIG_CODE, HKEY_PERFORMANCE_DATA_CODE, HKEY_DYN_DATA_CODE,
 };
 
@@ -270,18 +270,42 @@ void TForm1::ShiftPicture(TImage* picture, int delta) {
                      picture->Height());
 }
 
-void TForm1::image2MouseEnter(TComponent*) { ShiftPicture(image2, 2); }
-void TForm1::image2MouseLeave(TComponent*) { ShiftPicture(image2, -2); }
-void TForm1::image3MouseEnter(TComponent*) { ShiftPicture(image3, 2); }
-void TForm1::image3MouseLeave(TComponent*) { ShiftPicture(image3, -2); }
-void TForm1::image4MouseEnter(TComponent*) { ShiftPicture(image4, 2); }
-void TForm1::image4MouseLeave(TComponent*) { ShiftPicture(image4, -2); }
-void TForm1::image5MouseEnter(TComponent*) { ShiftPicture(image5, 2); }
-void TForm1::image5MouseLeave(TComponent*) { ShiftPicture(image5, -2); }
-void TForm1::image6MouseEnter(TComponent*) { ShiftPicture(image6, 2); }
-void TForm1::image6MouseLeave(TComponent*) { ShiftPicture(image6, -2); }
-void TForm1::image7MouseEnter(TComponent*) { ShiftPicture(image7, 2); }
-void TForm1::image7MouseLeave(TComponent*) { ShiftPicture(image7, -2); }
+void TForm1::image2MouseEnter(TComponent*) {
+  ShiftPicture(image2, 2);
+}
+void TForm1::image2MouseLeave(TComponent*) {
+  ShiftPicture(image2, -2);
+}
+void TForm1::image3MouseEnter(TComponent*) {
+  ShiftPicture(image3, 2);
+}
+void TForm1::image3MouseLeave(TComponent*) {
+  ShiftPicture(image3, -2);
+}
+void TForm1::image4MouseEnter(TComponent*) {
+  ShiftPicture(image4, 2);
+}
+void TForm1::image4MouseLeave(TComponent*) {
+  ShiftPicture(image4, -2);
+}
+void TForm1::image5MouseEnter(TComponent*) {
+  ShiftPicture(image5, 2);
+}
+void TForm1::image5MouseLeave(TComponent*) {
+  ShiftPicture(image5, -2);
+}
+void TForm1::image6MouseEnter(TComponent*) {
+  ShiftPicture(image6, 2);
+}
+void TForm1::image6MouseLeave(TComponent*) {
+  ShiftPicture(image6, -2);
+}
+void TForm1::image7MouseEnter(TComponent*) {
+  ShiftPicture(image7, 2);
+}
+void TForm1::image7MouseLeave(TComponent*) {
+  ShiftPicture(image7, -2);
+}
 
 void TForm1::image5Click(TComponent*) {
   if (AboutBox != nullptr) {
@@ -289,16 +313,22 @@ void TForm1::image5Click(TComponent*) {
   }
 }
 
-void TForm1::image3Click(TComponent*) { Close(); }
+void TForm1::image3Click(TComponent*) {
+  Close();
+}
 
-void TForm1::image4Click(TComponent*) { Hide(); }
+void TForm1::image4Click(TComponent*) {
+  Hide();
+}
 
 void TForm1::trycn1Click(TComponent*) {
   Show();
   BringToFront();
 }
 
-void TForm1::FormCreate(TComponent*) { stsbr1->SetSimpleText("Hivelark is Ready"); }
+void TForm1::FormCreate(TComponent*) {
+  stsbr1->SetSimpleText("Hivelark is Ready");
+}
 
 void TForm1::FormDestroy(TComponent*) {
   // The monitor ends by itself once woken; the window does not wait for it.
@@ -427,7 +457,9 @@ void TForm1::srdgrp2Click(TComponent*) {
   }
 }
 
-std::string TForm1::TimeStamp() const { return FormatTimeStamp(Clock(), Regional()); }
+std::string TForm1::TimeStamp() const {
+  return FormatTimeStamp(Clock(), Regional());
+}
 
 void TForm1::WMRegChange(WPARAM wParam, LPARAM lParam) {
   // The record of the monitor that sent this message, also when a newer one has started since.

@@ -3,4 +3,6 @@
 #include <windows.h>
 
 // The program takes no command line: the show command comes from the start-up information.
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return hivelark::RunHivelark(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return hivelark::RunHivelark();
+}

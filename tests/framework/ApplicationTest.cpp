@@ -154,6 +154,5 @@ TEST(Application, ClosingTheMainFormEndsTheLoopAndRunsTheDestructionHandlers) {
     EXPECT_TRUE(application.Terminated());
     events.push_back("loop ended");
   }
-  EXPECT_EQ(events,
-            (std::vector<std::string>{"loop ended", "other destroyed", "main destroyed"}));
+  EXPECT_EQ(events, (std::vector<std::string>{"loop ended", "other destroyed", "main destroyed"}));
 }

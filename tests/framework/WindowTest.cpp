@@ -229,7 +229,8 @@ TEST(Form, ShowModalDisablesTheOtherWindowsAndRestoresActivationAndFocus) {
   dialog->whileShown = [&] {
     mainWasDisabled = !IsWindowEnabled(main->WindowHandle());
     // A message sent from another thread is handled inside the modal loop.
-    std::thread sender([&] { sentResult = SendMessageA(dialog->WindowHandle(), WM_APP + 8, 0, 0); });
+    std::thread sender(
+        [&] { sentResult = SendMessageA(dialog->WindowHandle(), WM_APP + 8, 0, 0); });
     PumpUntil([&] { return sentResult != 0; }, 5000);
     sender.join();
     dialog->SetModalResult(mrOk);

@@ -210,8 +210,8 @@ TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem) {
     EXPECT_GT(label->Width(), 0) << "sized to its text";
   }
   // Bound labels stand on their control's top edge.
-  for (TBoundLabel* label : {form->combo1->BoundLabel(), form->edt1->BoundLabel(),
-                             form->edt2->BoundLabel()}) {
+  for (TBoundLabel* label :
+       {form->combo1->BoundLabel(), form->edt1->BoundLabel(), form->edt2->BoundLabel()}) {
     ASSERT_NE(label, nullptr);
     const TWindow& control = label->FocusControl();
     EXPECT_EQ(label->Left(), control.Left());
@@ -271,7 +271,7 @@ TEST_F(MainWindow, StartLocksTheSettingsLogsEachChangeAndStopUnlocksThem) {
   ASSERT_TRUE(Monitoring());
   EXPECT_EQ(Status(), "Monitoring Started...");
   for (TWindow* control : std::initializer_list<TWindow*>{form->combo1, form->edt1, form->srdgrp1,
-                                                         form->srdgrp2, form->edt2}) {
+                                                          form->srdgrp2, form->edt2}) {
     EXPECT_FALSE(IsWindowEnabled(control->WindowHandle())) << control->Name();
   }
   key.SetValue("first", "1");

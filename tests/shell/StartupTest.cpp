@@ -63,7 +63,6 @@ TEST(Startup, QuitRequestDuringStartupLetsStartupFinishThenEndsTheLoop) {
       << "the main window was still shown";
 }
 
-
 TEST(Program, EndsWithExitCodeZeroWhenTheMainWindowCloses) {
   ProgramProcess program(SW_SHOWNORMAL);
   ASSERT_TRUE(program.Started());

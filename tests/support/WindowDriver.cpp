@@ -68,8 +68,7 @@ std::string WindowClass(HWND window) {
   return name;
 }
 
-HWND FindTopLevelWindow(DWORD processId, const std::string& className,
-                        const std::string& caption) {
+HWND FindTopLevelWindow(DWORD processId, const std::string& className, const std::string& caption) {
   Search search{processId, &className, &caption, nullptr};
   EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
@@ -123,7 +122,9 @@ DialogAnswerer::DialogAnswerer(std::string className, std::string caption, Actio
   });
 }
 
-DialogAnswerer::~DialogAnswerer() { Join(); }
+DialogAnswerer::~DialogAnswerer() {
+  Join();
+}
 
 void DialogAnswerer::Join() {
   if (thread_.joinable()) {
