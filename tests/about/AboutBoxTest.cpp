@@ -196,25 +196,7 @@ namespace {
 // A top-level window of this process with this title, shown or hidden. Other test programs run at
 // the same time, the real program among them, so the search stays inside this process.
 HWND FindOwnWindowTitled(const std::string& title) {
-  struct Search {
-    const std::string* title;
-    HWND found;
-  } search{&title, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(parameter);
-        DWORD processId = 0;
-        GetWindowThreadProcessId(window, &processId);
-        char text[256] = {};
-        GetWindowTextA(window, text, sizeof(text));
-        if (processId == GetCurrentProcessId() && *search->title == text) {
-          search->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindAnyTopLevelWindow(GetCurrentProcessId(), "HivelarkForm", title);
 }
 
 } // namespace

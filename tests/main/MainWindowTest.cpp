@@ -31,24 +31,6 @@ namespace {
 
 constexpr int kCurrentUserItem = 1;
 
-// The text of the visible label of a message dialog (the "Message" child).
-std::string DialogMessage(HWND dialog) {
-  const std::string anyText;
-  std::string message;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM parameter) -> BOOL {
-        if (WindowClass(child) == "Static" &&
-            (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
-          *reinterpret_cast<std::string*>(parameter) = WindowText(child);
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&message));
-  return message;
-}
-
 // Answers the next dialog with caption `caption` with OK and remembers its message.
 class Answer {
 public:
@@ -56,7 +38,7 @@ public:
       : answerer_(
             "", caption,
             [this](HWND dialog) {
-              message_ = DialogMessage(dialog);
+              message_ = MessageDialogText(dialog);
               PressButton(dialog, "OK");
             },
             timeoutMs) {}

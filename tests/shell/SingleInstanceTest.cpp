@@ -13,46 +13,6 @@ using namespace testing_support;
 
 namespace {
 
-// Any top-level window of process `processId` with this caption, shown or hidden.
-HWND FindAnyWindow(DWORD processId, const std::string& className, const std::string& caption) {
-  struct Search {
-    DWORD processId;
-    const std::string* className;
-    const std::string* caption;
-    HWND found;
-  } search{processId, &className, &caption, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == search->processId && WindowClass(window) == *search->className &&
-            WindowText(window) == *search->caption) {
-          search->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::string DialogText(HWND dialog) {
-  std::string text;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM parameter) -> BOOL {
-        if (WindowClass(child) == "Static" &&
-            (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
-          *reinterpret_cast<std::string*>(parameter) = WindowText(child);
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&text));
-  return text;
-}
-
 // Clicks a picture button of the running program by its place in the main window's client area.
 void ClickPicture(HWND mainWindow, int left, int top) {
   POINT point{left + 24, top + 24};
@@ -72,7 +32,7 @@ void ExpectSecondStartIsTurnedAway() {
   ASSERT_TRUE(second.Started());
   HWND message = second.WaitForWindow("Information");
   ASSERT_NE(message, nullptr) << "the second start shows its message";
-  EXPECT_EQ(DialogText(message), "Hivelark is already running");
+  EXPECT_EQ(MessageDialogText(message), "Hivelark is already running");
   EXPECT_TRUE(PressButton(message, "OK"));
   EXPECT_EQ(second.WaitForExit(20000), 0u);
 }
@@ -92,7 +52,7 @@ TEST(SingleInstance, SecondStartIsTurnedAwayAndTheFirstKeepsItsAboutBoxTitle) {
   ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(about); }, 10000));
 
   ExpectSecondStartIsTurnedAway();
-  EXPECT_EQ(FindAnyWindow(first.Id(), "HivelarkForm", "Hivelark 1.0"), about)
+  EXPECT_EQ(FindAnyTopLevelWindow(first.Id(), "HivelarkForm", "Hivelark 1.0"), about)
       << "no window of the first instance loses its title";
   EXPECT_EQ(WindowText(main), "Hivelark");
   EXPECT_EQ(first.WaitForExit(0), static_cast<DWORD>(STILL_ACTIVE));

@@ -101,6 +101,46 @@ int CountChildren(HWND parent, const std::string& className, DWORD requiredStyle
   return static_cast<int>(search.found.size());
 }
 
+std::string MessageDialogText(HWND dialog) {
+  std::string message;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM parameter) -> BOOL {
+        if (WindowClass(child) == "Static" &&
+            (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
+          *reinterpret_cast<std::string*>(parameter) = WindowText(child);
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&message));
+  return message;
+}
+
+HWND FindAnyTopLevelWindow(DWORD processId, const std::string& className,
+                           const std::string& caption) {
+  struct AnySearch {
+    DWORD processId;
+    const std::string* className;
+    const std::string* caption;
+    HWND found;
+  } search{processId, &className, &caption, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* search = reinterpret_cast<AnySearch*>(parameter);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == search->processId && WindowClass(window) == *search->className &&
+            WindowText(window) == *search->caption) {
+          search->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 bool PressButton(HWND dialog, const std::string& caption) {
   HWND button = FindChild(dialog, "Button", caption);
   if (button == nullptr) {

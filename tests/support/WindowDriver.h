@@ -27,6 +27,14 @@ std::string WindowClass(HWND window);
 HWND FindChild(HWND parent, const std::string& className, const std::string& text);
 int CountChildren(HWND parent, const std::string& className, DWORD requiredStyle = 0);
 
+// The message of one of the program's message dialogs: the text of its label (the static control
+// that shows no icon). Works across processes.
+std::string MessageDialogText(HWND dialog);
+
+// Any top-level window of process `processId` with this class and caption, shown or hidden.
+HWND FindAnyTopLevelWindow(DWORD processId, const std::string& className,
+                           const std::string& caption);
+
 // Presses the push button with caption `caption` in `dialog` the way the platform reports a
 // click: the dialog receives the button's command.
 bool PressButton(HWND dialog, const std::string& caption);
