@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -52,6 +53,15 @@ inline std::string Format(const char* format, ...) {
   std::vsnprintf(text, sizeof(text), format, arguments);
   va_end(arguments);
   return text;
+}
+
+// A count with its thousands grouped: 10,000.
+inline std::string Grouped(size_t count) {
+  std::string digits = std::to_string(count);
+  for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+    digits.insert(static_cast<size_t>(at), ",");
+  }
+  return digits;
 }
 
 inline std::string Ratio(double result, double baseline) {

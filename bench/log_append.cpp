@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
                   : "ENTRIES MISSING");
   const double first = bench::Mean(appended, 0, kWindow);
   const double last = bench::Mean(appended, appended.size() - kWindow, kWindow);
-  bench::Summary(bench::Format("log append, last vs first 1,000 of %zu entries", entries),
+  bench::Summary("log append, last vs first 1,000 of " + bench::Grouped(entries) + " entries",
                  bench::Format("%.1f us/entry", last), bench::Format("%.1f us/entry first", first),
                  bench::Ratio(last, first), "<= 1.5", bench::Met(last <= kGoal * first));
   return 0;
