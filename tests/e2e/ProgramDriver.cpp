@@ -96,7 +96,7 @@ std::regex TimeStampShape() {
 }
 
 // The status bar's simple text. Asked by SB_SIMPLEID, the simple part's index; some platforms
-// file it under part 0 instead.
+// keep it as the first panel instead.
 std::string RemoteStatusText(HANDLE process, HWND status) {
   // SB_GETTEXTA writes into the program's memory: the buffer has to live there. A page is more
   // than any status text, also one set between asking for the length and for the text.
