@@ -96,6 +96,14 @@ int TsMemo::TextLength() const {
   return HandleAllocated() ? GetWindowTextLengthA(WindowHandle()) : static_cast<int>(Text().size());
 }
 
+LRESULT TsMemo::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // A multi-line edit sends no change notice for a text set from outside: the copy goes at once.
+  if (message == WM_SETTEXT && !programEdit_) {
+    contentsValid_ = false;
+  }
+  return TWindow::WndProc(message, wParam, lParam);
+}
+
 bool TsMemo::OnCommandNotification(WORD code) {
   // The user typed, pasted or cut, or the text hit its limit: the copy no longer matches.
   if ((code == EN_CHANGE && !programEdit_) || code == EN_MAXTEXT) {

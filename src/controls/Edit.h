@@ -48,6 +48,7 @@ protected:
   void CreateParams(TCreateParams& params) override;
   void AfterCreateHandle() override;
   bool OnCommandNotification(WORD code) override;
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
   std::string contents_;
