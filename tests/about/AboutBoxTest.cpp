@@ -7,6 +7,7 @@
 #include "framework/Handles.h"
 #include "imaging/ResourcePictures.h"
 #include "shell/About.h"
+#include "imaging/AlphaPicture.h"
 #include "support/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -51,24 +52,13 @@ int Blue(std::uint32_t pixel) {
   return static_cast<int>(pixel & 0xFF);
 }
 
-BITMAPINFO TopDownInfo(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
-
 Snapshot Render(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   Snapshot snapshot;
   snapshot.width = client.right;
   snapshot.height = client.bottom;
-  BITMAPINFO info = TopDownInfo(snapshot.width, snapshot.height);
+  BITMAPINFO info = TopDownBitmapInfo(snapshot.width, snapshot.height);
   void* bits = nullptr;
   UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
@@ -88,7 +78,7 @@ Snapshot BitmapPixels(HBITMAP bitmap) {
   snapshot.width = description.bmWidth;
   snapshot.height = description.bmHeight;
   snapshot.pixels.resize(static_cast<size_t>(snapshot.width * snapshot.height));
-  BITMAPINFO info = TopDownInfo(snapshot.width, snapshot.height);
+  BITMAPINFO info = TopDownBitmapInfo(snapshot.width, snapshot.height);
   UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
   GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(snapshot.height), snapshot.pixels.data(), &info,
             DIB_RGB_COLORS);
