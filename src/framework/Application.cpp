@@ -145,7 +145,17 @@ void TApplication::Terminate() {
 bool TApplication::HandleMessage() {
   MSG message;
   const BOOL result = GetMessageA(&message, nullptr, 0, 0);
-  if (result == 0 || result == -1) {
+  if (result == -1) {
+    // The platform could not hand over a message (under Wine: a text sent from another process
+    // too big to carry). That message is lost, the program is not: go on taking messages. A
+    // failure that repeats at once waits a little for new input rather than spinning.
+    if (++failedTakes_ > 1) {
+      MsgWaitForMultipleObjectsEx(0, nullptr, kFailedTakePauseMs, QS_ALLINPUT, 0);
+    }
+    return true;
+  }
+  failedTakes_ = 0;
+  if (result == 0) {
     terminated_ = true;
     return false;
   }

@@ -53,7 +53,8 @@ public:
   void Terminate();
   bool Terminated() const { return terminated_; }
 
-  // Waits for one message and handles it; false when it was the quit message.
+  // Waits for one message and handles it; false when it was the quit message. A message the
+  // platform failed to hand over is skipped (true).
   bool HandleMessage();
   // Handles every message waiting in the queue, then returns.
   void ProcessMessages();
@@ -75,6 +76,9 @@ private:
   bool mainFormOnTaskBar_ = false;
   bool showMainForm_ = true;
   bool terminated_ = false;
+  // Failed message takes in a row; see HandleMessage.
+  int failedTakes_ = 0;
+  static constexpr DWORD kFailedTakePauseMs = 10;
   TForm* mainForm_ = nullptr;
   std::vector<TForm*> forms_;
 };

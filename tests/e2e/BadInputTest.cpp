@@ -331,3 +331,44 @@ TEST_F(BadInput, CopyingAMessageWhileAnotherProcessHoldsTheClipboardSaysSo) {
   EXPECT_TRUE(program.WaitForStatus("Monitoring aborted"));
   EXPECT_EQ(program.Exit(), 0u);
 }
+
+TEST_F(BadInput, TextSentIntoTheLogFromOutsideIsSavedAndOversizedTextKillsNothing) {
+  ScratchFolder folder("sent text");
+  // Another program replaces the log's text: Save writes what the log then shows, not an older
+  // copy of it.
+  const std::string sent = "set from another program\r\n" + std::string(100000, 'y') + "\r\n";
+  DWORD_PTR ignored = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(program.Log(), WM_SETTEXT, 0,
+                                  reinterpret_cast<LPARAM>(sent.c_str()), SMTO_ABORTIFHUNG, 60000,
+                                  &ignored));
+  ASSERT_EQ(program.LogText(), sent);
+  program.ClickPicture(Picture::Save);
+  HWND save = program.WaitForWindow("#32770", "Save Registry Log");
+  ASSERT_NE(save, nullptr);
+  ChooseInFileDialog(save, folder / "sent.txt");
+  ASSERT_TRUE(program.WaitForStatus("Log Saved"));
+  EXPECT_EQ(ReadWholeFile(folder / "sent.txt"), sent);
+
+  // A text too big for the platform to carry between processes may not arrive; the program
+  // must go on all the same, with its log either the old text or the new one. (A message lost
+  // on the way is never answered: the send gives up after its time-out.)
+  const std::string oversized(3u << 20, 'z');
+  SendMessageTimeoutA(program.Log(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(oversized.c_str()),
+                      SMTO_ABORTIFHUNG, 5000, &ignored);
+  Sleep(500);
+  ASSERT_TRUE(program.Running()) << "the program is still running";
+  ASSERT_TRUE(SendMessageTimeoutA(program.Main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored))
+      << "and answers";
+  const std::string shown = program.LogText();
+  EXPECT_TRUE(shown == sent || shown == oversized) << shown.size() << " bytes in the log";
+
+  // It still watches and logs.
+  program.ClickPicture(Picture::Clear);
+  ASSERT_TRUE(program.WaitForStatus("Log Cleared"));
+  ASSERT_TRUE(program.StartWatching(key));
+  ASSERT_TRUE(RegChange(key));
+  ASSERT_TRUE(program.WaitForEntries(1));
+  ExpectEntries(1, Where());
+  ASSERT_TRUE(program.StopWatching());
+  EXPECT_EQ(program.Exit(), 0u);
+}
