@@ -187,18 +187,21 @@ DWORD TRzLauncher::Launch() {
   if (running_ || fileName_.empty()) {
     return 0;
   }
+  return StartProcess();
+}
+
+DWORD TRzLauncher::StartProcess() {
   instApp_ = nullptr;
   // Closes the handle of the previous start: nobody could close it once it is replaced.
   processHandle_.reset();
   exitCode_ = 0;
   SHELLEXECUTEINFOA request;
   const DWORD failure = MakeShellRequest(request);
-  if (failure != 0) {
-    return failure;
+  if (failure == 0) {
+    instApp_ = request.hInstApp;
+    processHandle_.reset(request.hProcess);
   }
-  instApp_ = request.hInstApp;
-  processHandle_.reset(request.hProcess);
-  return 0;
+  return failure;
 }
 
 void TRzLauncher::LaunchAndWatch() {
@@ -223,11 +226,7 @@ void TRzLauncher::DoLaunch() {
   // Read once: the caller may change the property as soon as a background start has settled.
   const std::shared_ptr<TRzLaunchLink> link = waitUntilFinished_ ? nullptr : link_;
   lastErrorCode_ = 0;
-  instApp_ = nullptr;
-  processHandle_.reset();
-  exitCode_ = 0;
-  SHELLEXECUTEINFOA request;
-  const DWORD failure = MakeShellRequest(request);
+  const DWORD failure = StartProcess();
   if (failure != 0) {
     lastErrorCode_ = failure;
     if (link == nullptr) {
@@ -239,8 +238,6 @@ void TRzLauncher::DoLaunch() {
     link->RunEvent(&TRzLauncher::DoError);
     return;
   }
-  instApp_ = request.hInstApp;
-  processHandle_.reset(request.hProcess);
   running_ = true;
   if (link != nullptr) {
     link->SettleStart();

@@ -198,6 +198,9 @@ private:
   // Builds the request from the properties and hands it to the shell: 0 on success, else the
   // shell's code for the failure, never 0.
   DWORD MakeShellRequest(SHELLEXECUTEINFOA& request);
+  // Forgets the previous start (closing its process handle) and makes a new one; keeps the new
+  // process's handle and instance code. Returns what MakeShellRequest returned.
+  DWORD StartProcess();
   // Takes the exit code of the ended process.
   void ReadExitCode();
   void ProcessPendingMessages();
