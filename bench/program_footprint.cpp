@@ -263,21 +263,21 @@ int main(int argc, char** argv) {
     RegDeleteKeyA(HKEY_CURRENT_USER, root.c_str());
   };
 
-  bench::ChildProgram bare("bench_bare_window.exe");
-  HWND bareWindow = bare.WaitForWindow("HivelarkBareWindow", "Bare window");
-  bench::ChildProgram hivelark("Hivelark.exe");
-  HWND mainWindow = hivelark.WaitForWindow("HivelarkForm", "Hivelark");
+  bench::ProgramProcess bare("bench_bare_window.exe", SW_SHOWNORMAL);
+  HWND bareWindow = bench::WaitForShownWindow(bare, "HivelarkBareWindow", "Bare window");
+  bench::ProgramProcess hivelark("Hivelark.exe", SW_SHOWNORMAL);
+  HWND mainWindow = bench::WaitForShownWindow(hivelark, "HivelarkForm", "Hivelark");
   Controls controls;
   if (bareWindow == nullptr || mainWindow == nullptr || !FindControls(mainWindow, controls)) {
     std::printf("the programs' windows or the main window's controls were not found\n");
     removeKey();
     return 1;
   }
-  WaitForInputIdle(bare.Process(), 5000);
-  WaitForInputIdle(hivelark.Process(), 5000);
+  WaitForInputIdle(bare.Handle(), 5000);
+  WaitForInputIdle(hivelark.Handle(), 5000);
   Sleep(kSettleMs);
-  const MemoryUse bareMemory = MeasureMemory(bare.Process());
-  const MemoryUse startedMemory = MeasureMemory(hivelark.Process());
+  const MemoryUse bareMemory = MeasureMemory(bare.Handle());
+  const MemoryUse startedMemory = MeasureMemory(hivelark.Handle());
 
   const auto threadsBeforeStart = ThreadCpu(hivelark.Id());
   if (!StartMonitoring(controls, keyPath)) {
@@ -290,9 +290,9 @@ int main(int argc, char** argv) {
   // Waiting: nothing changes under the key for the whole time.
   const auto threadsBefore = ThreadCpu(hivelark.Id());
   const auto bareThreadsBefore = ThreadCpu(bare.Id());
-  const double processBefore = ProcessCpu(hivelark.Process());
+  const double processBefore = ProcessCpu(hivelark.Handle());
   Sleep(idleSeconds * 1000);
-  const double processTimesIdle = ProcessCpu(hivelark.Process()) - processBefore;
+  const double processTimesIdle = ProcessCpu(hivelark.Handle()) - processBefore;
   const auto threadsAfter = ThreadCpu(hivelark.Id());
   const double bareIdle = Sum(ThreadCpu(bare.Id())) - Sum(bareThreadsBefore);
   const double processIdle = Sum(threadsAfter) - Sum(threadsBefore);
@@ -303,16 +303,16 @@ int main(int argc, char** argv) {
   const ChangeRun run = MakeChanges(key.get(), controls.log, entries);
   const double changeSeconds = bench::Microseconds(bench::Now() - changesStart) / 1e6;
   const double processTimesLogging =
-      ProcessCpu(hivelark.Process()) - processBefore - processTimesIdle;
+      ProcessCpu(hivelark.Handle()) - processBefore - processTimesIdle;
   const auto threadsLogged = ThreadCpu(hivelark.Id());
   const double processLogging = Sum(threadsLogged) - Sum(threadsAfter);
   Sleep(kSettleMs);
-  const MemoryUse loggedMemory = MeasureMemory(hivelark.Process());
-  const std::string log = bench::WindowText(controls.log);
+  const MemoryUse loggedMemory = MeasureMemory(hivelark.Handle());
+  const std::string log = bench::LongWindowText(controls.log);
   const size_t logged = CountEntries(log);
 
-  const bool hivelarkClosed = hivelark.Close(mainWindow);
-  const bool bareClosed = bare.Close(bareWindow);
+  const bool hivelarkClosed = bench::CloseAndWait(hivelark, mainWindow);
+  const bool bareClosed = bench::CloseAndWait(bare, bareWindow);
   removeKey();
 
   std::printf("Memory (MB)\n\n");

@@ -29,8 +29,10 @@ struct Program {
 // One start; false when the window did not come or the program did not end cleanly.
 bool StartOnce(Program& program, bool timed) {
   const LONGLONG start = bench::Now();
-  bench::ChildProgram child(program.fileName);
-  HWND window = child.Started() ? child.WaitForWindow(program.className, program.caption) : nullptr;
+  bench::ProgramProcess child(program.fileName, SW_SHOWNORMAL);
+  HWND window = child.Started()
+                    ? bench::WaitForShownWindow(child, program.className, program.caption)
+                    : nullptr;
   const LONGLONG shown = bench::Now();
   if (window == nullptr) {
     std::printf("%s: no visible window \"%s\" within 20 s\n", program.fileName, program.caption);
@@ -39,7 +41,7 @@ bool StartOnce(Program& program, bool timed) {
   if (timed) {
     program.startMilliseconds.push_back(bench::Microseconds(shown - start) / 1000);
   }
-  if (!child.Close(window)) {
+  if (!bench::CloseAndWait(child, window)) {
     std::printf("%s: did not end cleanly after WM_CLOSE\n", program.fileName);
     return false;
   }

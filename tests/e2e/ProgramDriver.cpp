@@ -12,6 +12,7 @@
 
 using hivelark::UniqueHandle;
 using hivelark::UniqueKey;
+using testing_support::LongWindowText;
 using testing_support::FindTopLevelWindow;
 using testing_support::WindowClass;
 using testing_support::WindowText;
@@ -117,20 +118,6 @@ std::string RemoteStatusText(HANDLE process, HWND status) {
     break;
   }
   VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  return text;
-}
-
-// Any length, across processes.
-std::string LongWindowText(HWND window) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 30000, &length)) {
-    return {};
-  }
-  std::string text(length + 1, '\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, 60000, &copied);
-  text.resize(copied);
   return text;
 }
 

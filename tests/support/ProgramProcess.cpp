@@ -12,12 +12,12 @@ std::string ProgramBeside(const std::string& fileName) {
   return program + fileName;
 }
 
-ProgramProcess::ProgramProcess(WORD showCommand) {
+ProgramProcess::ProgramProcess(const std::string& fileName, WORD showCommand) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = showCommand;
-  std::string commandLine = "\"" + ProgramBeside("Hivelark.exe") + "\"";
+  std::string commandLine = "\"" + ProgramBeside(fileName) + "\"";
   started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             nullptr, &startup, &process_) != FALSE;
 }

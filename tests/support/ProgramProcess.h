@@ -9,17 +9,20 @@ namespace testing_support {
 // The full path of a program built next to the running test program.
 std::string ProgramBeside(const std::string& fileName);
 
-// The real Hivelark.exe, started as its own process with a show command; ended by force at
-// destruction if it is still running.
+// A program of this build (the real Hivelark.exe unless another is named), started as its own
+// process with a show command; ended by force at destruction if it is still running.
 class ProgramProcess {
 public:
-  explicit ProgramProcess(WORD showCommand = SW_SHOWNORMAL);
+  explicit ProgramProcess(WORD showCommand = SW_SHOWNORMAL)
+      : ProgramProcess("Hivelark.exe", showCommand) {}
+  ProgramProcess(const std::string& fileName, WORD showCommand);
   ProgramProcess(const ProgramProcess&) = delete;
   ProgramProcess& operator=(const ProgramProcess&) = delete;
   ~ProgramProcess();
 
   bool Started() const { return started_; }
   DWORD Id() const { return process_.dwProcessId; }
+  HANDLE Handle() const { return process_.hProcess; }
   // The main window once it is on the screen, or null after `timeoutMs`.
   HWND WaitForMainWindow(DWORD timeoutMs = 20000) const;
   // A visible top-level window of the program with this caption (any class), or null.

@@ -62,6 +62,19 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+std::string LongWindowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 30000, &length)) {
+    return {};
+  }
+  std::string text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 60000, &copied);
+  text.resize(copied);
+  return text;
+}
+
 std::string WindowClass(HWND window) {
   char name[256] = {};
   GetClassNameA(window, name, sizeof(name));
@@ -75,7 +88,7 @@ HWND FindTopLevelWindow(DWORD processId, const std::string& className, const std
 }
 
 HWND WaitForTopLevelWindow(DWORD processId, const std::string& className,
-                           const std::string& caption, DWORD timeoutMs) {
+                           const std::string& caption, DWORD timeoutMs, DWORD pollMs) {
   const DWORD start = GetTickCount();
   for (;;) {
     if (HWND window = FindTopLevelWindow(processId, className, caption)) {
@@ -84,7 +97,7 @@ HWND WaitForTopLevelWindow(DWORD processId, const std::string& className,
     if (GetTickCount() - start > timeoutMs) {
       return nullptr;
     }
-    Sleep(20);
+    Sleep(pollMs);
   }
 }
 

@@ -16,11 +16,14 @@ namespace testing_support {
 // empty class or caption matches any), or null.
 HWND FindTopLevelWindow(DWORD processId, const std::string& className, const std::string& caption);
 
-// Waits up to `timeoutMs` for such a window; null if none came.
+// Waits up to `timeoutMs` for such a window, looking every `pollMs`; null if none came.
 HWND WaitForTopLevelWindow(DWORD processId, const std::string& className,
-                           const std::string& caption, DWORD timeoutMs);
+                           const std::string& caption, DWORD timeoutMs, DWORD pollMs = 20);
 
+// The text of a window of any process, up to 4,095 characters.
 std::string WindowText(HWND window);
+// The whole text, any length (a log of many megabytes included).
+std::string LongWindowText(HWND window);
 std::string WindowClass(HWND window);
 
 // The first child (at any depth) of `parent` whose class and text match (empty matches any).
