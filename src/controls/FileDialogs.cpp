@@ -1,6 +1,7 @@
 #include "controls/FileDialogs.h"
 
 #include "framework/Application.h"
+#include "framework/Exception.h"
 #include "framework/ModalScope.h"
 
 #include <algorithm>
@@ -53,6 +54,28 @@ std::string FilterToNulSeparated(const std::string& filter) {
   std::replace(result.begin(), result.end(), '|', '\0');
   result.append(2, '\0');
   return result;
+}
+
+// GetOpenFileNameA or GetSaveFileNameA, looked up when a dialog is first run. The dialogs' library
+// is loaded then and kept to the end: it is not imported, as loading it (and what it pulls in) at
+// the program's start costs a noticeable part of the time to the first window.
+BOOL RunSystemDialog(const char* function, OPENFILENAMEA& record) {
+  using TDialogFunction = BOOL(WINAPI*)(OPENFILENAMEA*);
+  static HMODULE library = nullptr;
+  if (library == nullptr) {
+    library = LoadLibraryA("comdlg32.dll");
+    if (library == nullptr) {
+      throw Exception(
+          Format("Cannot load the file dialogs: %s", SystemErrorMessage(GetLastError()).c_str()));
+    }
+  }
+  auto dialog =
+      reinterpret_cast<TDialogFunction>(reinterpret_cast<void*>(GetProcAddress(library, function)));
+  if (dialog == nullptr) {
+    throw Exception(
+        Format("Cannot load the file dialogs: %s", SystemErrorMessage(GetLastError()).c_str()));
+  }
+  return dialog(&record);
 }
 
 // The form whose monitor the dialog opens on: the active form, else the main form.
@@ -125,7 +148,7 @@ bool TOpenDialog::Execute() {
   if (dialogFunction_) {
     return Run(dialogFunction_);
   }
-  return Run([](OPENFILENAMEA& record) { return GetOpenFileNameA(&record); });
+  return Run([](OPENFILENAMEA& record) { return RunSystemDialog("GetOpenFileNameA", record); });
 }
 
 bool TOpenDialog::Run(const TFileDialogFunction& systemDialog) {
@@ -181,7 +204,7 @@ bool TSaveDialog::Execute() {
   if (DialogFunction()) {
     return Run(DialogFunction());
   }
-  return Run([](OPENFILENAMEA& record) { return GetSaveFileNameA(&record); });
+  return Run([](OPENFILENAMEA& record) { return RunSystemDialog("GetSaveFileNameA", record); });
 }
 
 } // namespace hivelark

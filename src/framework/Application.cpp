@@ -52,12 +52,14 @@ TApplication::TApplication() : TComponent(nullptr) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  WNDCLASSA windowClass{};
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = ApplicationWindowProc;
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.hIcon = LoadIconA(windowClass.hInstance, "MAINICON");
+  windowClass.hIconSm = SmallProgramIcon();
   windowClass.lpszClassName = kApplicationWindowClass;
-  RegisterClassA(&windowClass);
+  RegisterClassExA(&windowClass);
   // Until the main form takes the taskbar button, the application window carries the program's
   // name, as a titled top-level window would.
   title_ = ModuleBaseName();

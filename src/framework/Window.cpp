@@ -45,6 +45,14 @@ LRESULT CALLBACK SubclassProcedure(HWND handle, UINT message, WPARAM wParam, LPA
   return window->GuardedWndProc(message, wParam, lParam);
 }
 
+HICON SmallProgramIcon() {
+  // Not a shared image: the platform would hand back the first size of the icon loaded that way.
+  static const HICON icon = static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  return icon;
+}
+
 TWindow::TWindow(TComponent* owner) : TComponent(owner) {}
 
 TWindow::~TWindow() {
@@ -479,6 +487,7 @@ void TWindow::RegisterOwnClass(const TCreateParams& params) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = params.className.c_str();
   windowClass.hIcon = LoadIconA(windowClass.hInstance, "MAINICON");
+  windowClass.hIconSm = SmallProgramIcon();
   if (RegisterClassExA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     throw Exception(Format("Cannot register window class %s: %s", params.className.c_str(),
                            SystemErrorMessage(GetLastError()).c_str()));

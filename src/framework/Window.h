@@ -26,6 +26,12 @@ struct TCreateParams {
   HWND owner = nullptr;
 };
 
+// The program's icon (the MAINICON resource) at the small icon size, for the window classes'
+// small icons: given with the class, it spares the platform deriving a copy from the resource at
+// every class registration. Loaded once and kept for the life of the process; null when the
+// module has no such icon.
+HICON SmallProgramIcon();
+
 // The one base of every window, form and control. It owns its native window (created when first
 // needed, together with its children, and destroyed with the object), keeps the common properties
 // while no native window exists, and routes every message to the virtual WndProc, whose default

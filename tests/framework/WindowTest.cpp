@@ -175,6 +175,35 @@ TEST(Form, ClientSizeBorderAndCentring) {
 
 namespace {
 
+// The width of an icon's image, 0 for no icon.
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) {
+    return 0;
+  }
+  BITMAP bitmap{};
+  GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+} // namespace
+
+TEST(Form, WindowClassesCarryTheProgramIconInBothSizes) {
+  TApplication application;
+  auto* form = application.CreateForm<TForm>();
+  for (HWND window : {application.Handle(), form->Handle()}) {
+    const auto icon = reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON));
+    const auto smallIcon = reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICONSM));
+    EXPECT_EQ(IconWidth(icon), GetSystemMetrics(SM_CXICON));
+    // The title bar's and the taskbar's icon: the resource's small image, not a shrunk large one.
+    EXPECT_EQ(IconWidth(smallIcon), GetSystemMetrics(SM_CXSMICON));
+  }
+}
+
+namespace {
+
 // A modal form that the test closes from inside its own loop.
 class ModalProbe : public TForm {
 public:
