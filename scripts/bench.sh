@@ -5,9 +5,9 @@
 # must not share the machine with each other. Prints a line naming the machine and one table of
 # every benchmark's results against the baseline it measured in the same run; each benchmark's own
 # tables are kept in build/x86_64/bench-results/. Under Wine the log's edit control walks all its
-# lines at every append, so that the log append benchmark's full 100,000 entries take hours: it
-# runs 20,000 unless --full is given. Ends with 1 when a benchmark failed (a goal not met is a
-# result, not a failure).
+# lines at every append, so that the log append benchmark's full 100,000 entries take over an
+# hour: it runs 20,000 unless --full is given. Ends with 1 when a benchmark failed (a goal not met
+# is a result, not a failure).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
