@@ -12,8 +12,8 @@
 
 using hivelark::UniqueHandle;
 using hivelark::UniqueKey;
-using testing_support::LongWindowText;
 using testing_support::FindTopLevelWindow;
+using testing_support::LongWindowText;
 using testing_support::WindowClass;
 using testing_support::WindowText;
 
@@ -284,18 +284,6 @@ ScratchFolder::~ScratchFolder() {
 }
 
 // --- Log text --------------------------------------------------------------------------------
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  if (start < text.size()) {
-    lines.push_back(text.substr(start));
-  }
-  return lines;
-}
 
 bool ParseEntries(const std::string& log, std::vector<LogEntry>& entries, std::string& problem) {
   entries.clear();

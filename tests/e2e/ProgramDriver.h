@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/ProgramProcess.h"
+#include "support/TextLines.h"
 
 #include <windows.h>
 
@@ -65,7 +66,7 @@ private:
 
 // --- The log's text ---------------------------------------------------------------------------
 
-std::vector<std::string> SplitLines(const std::string& text);
+using testing_support::SplitLines;
 
 // One log entry: its three lines.
 struct LogEntry {

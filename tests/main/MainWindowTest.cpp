@@ -10,6 +10,7 @@
 #include "framework/Messages.h"
 #include "main/frmMain.h"
 #include "monitor/MonitorTestSupport.h"
+#include "support/TextLines.h"
 #include "support/WindowDriver.h"
 
 #include <commctrl.h>
@@ -55,18 +56,6 @@ private:
   std::string message_;
   DialogAnswerer answerer_;
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  if (start < text.size()) {
-    lines.push_back(text.substr(start));
-  }
-  return lines;
-}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -135,8 +124,8 @@ protected:
   }
   // Waits for the entries of `count` reports.
   bool WaitForEntries(size_t count) {
-    Pump([&] { return Lines(Log()).size() >= 3 * count; });
-    return Lines(Log()).size() == 3 * count;
+    Pump([&] { return SplitLines(Log()).size() >= 3 * count; });
+    return SplitLines(Log()).size() == 3 * count;
   }
 
   std::unique_ptr<TApplication> application_;
@@ -269,7 +258,7 @@ TEST_F(MainWindow, StartLocksTheSettingsLogsEachChangeAndStopUnlocksThem) {
       "Hivelark detected a change at 12/9/2026 2:05:08 PM",
       "On My Computer\\HKEY_CURRENT_USER\\" + key.Path(),
   };
-  EXPECT_EQ(Lines(Log()), expected);
+  EXPECT_EQ(SplitLines(Log()), expected);
 
   Click(form->image2);
   EXPECT_FALSE(Monitoring());
@@ -284,7 +273,7 @@ TEST_F(MainWindow, StartLocksTheSettingsLogsEachChangeAndStopUnlocksThem) {
   EXPECT_TRUE(link->Ended()) << "a stop really stops";
   key.SetValue("after stop", "1");
   Pump([] { return false; }, 300);
-  EXPECT_EQ(Lines(Log()).size(), 6u);
+  EXPECT_EQ(SplitLines(Log()).size(), 6u);
 }
 
 TEST_F(MainWindow, KeyNamedErrorIsMonitoredLikeAnyOther) {
@@ -306,7 +295,7 @@ TEST_F(MainWindow, LeadingBackslashIsKeptInTheLog) {
   ASSERT_TRUE(Monitoring());
   key.SetValue("v", "1");
   ASSERT_TRUE(WaitForEntries(1));
-  EXPECT_EQ(Lines(Log())[2], "On My Computer\\HKEY_CURRENT_USER\\\\" + key.Path());
+  EXPECT_EQ(SplitLines(Log())[2], "On My Computer\\HKEY_CURRENT_USER\\\\" + key.Path());
   Click(form->image2);
 }
 
@@ -391,7 +380,7 @@ TEST_F(MainWindow, StartStopStartLeavesOneMonitorAlive) {
   EXPECT_EQ(Log(), "") << "the stopped monitor's key never reaches the log";
   second.SetValue("new", "1");
   ASSERT_TRUE(WaitForEntries(1));
-  EXPECT_EQ(Lines(Log())[2], "On My Computer\\HKEY_CURRENT_USER\\" + second.Path());
+  EXPECT_EQ(SplitLines(Log())[2], "On My Computer\\HKEY_CURRENT_USER\\" + second.Path());
   Click(form->image2);
 }
 
@@ -439,7 +428,7 @@ TEST_F(MainWindow, SaveWritesTheLogByteForByteAndReplacesWithoutAsking) {
   Click(form->image7);
   const std::string saved = ReadFile(path);
   EXPECT_EQ(saved, Log());
-  EXPECT_EQ(Lines(saved).size(), 6u);
+  EXPECT_EQ(SplitLines(saved).size(), 6u);
   EXPECT_EQ(saved.substr(saved.size() - 2), "\r\n");
   DeleteFileA(path.c_str());
   RemoveDirectoryA(folder.c_str());
@@ -527,11 +516,11 @@ TEST_F(MainWindow, ExecuteAProgramStartsTheChosenFileOncePerChange) {
   key.SetValue("a", "1");
   ASSERT_TRUE(WaitForEntries(1));
   // One run at a time: two command interpreters appending at once may lock each other out.
-  Pump([&] { return Lines(ReadFile(marker)).size() >= 1; }, 15000);
+  Pump([&] { return SplitLines(ReadFile(marker)).size() >= 1; }, 15000);
   key.SetValue("b", "1");
   ASSERT_TRUE(WaitForEntries(2));
-  Pump([&] { return Lines(ReadFile(marker)).size() >= 2; }, 15000);
-  EXPECT_EQ(Lines(ReadFile(marker)), (std::vector<std::string>{"change", "change"}));
+  Pump([&] { return SplitLines(ReadFile(marker)).size() >= 2; }, 15000);
+  EXPECT_EQ(SplitLines(ReadFile(marker)), (std::vector<std::string>{"change", "change"}));
   Click(form->image2);
   EXPECT_TRUE(IsWindowEnabled(form->edt2->WindowHandle())) << "Stop keeps the file field usable";
   EXPECT_EQ(form->edt2->FileName(), batch);
