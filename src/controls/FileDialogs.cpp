@@ -64,18 +64,13 @@ BOOL RunSystemDialog(const char* function, OPENFILENAMEA& record) {
   static HMODULE library = nullptr;
   if (library == nullptr) {
     library = LoadLibraryA("comdlg32.dll");
-    if (library == nullptr) {
-      throw Exception(
-          Format("Cannot load the file dialogs: %s", SystemErrorMessage(GetLastError()).c_str()));
-    }
   }
-  auto dialog =
-      reinterpret_cast<TDialogFunction>(reinterpret_cast<void*>(GetProcAddress(library, function)));
-  if (dialog == nullptr) {
+  FARPROC address = library != nullptr ? GetProcAddress(library, function) : nullptr;
+  if (address == nullptr) {
     throw Exception(
         Format("Cannot load the file dialogs: %s", SystemErrorMessage(GetLastError()).c_str()));
   }
-  return dialog(&record);
+  return reinterpret_cast<TDialogFunction>(reinterpret_cast<void*>(address))(&record);
 }
 
 // The form whose monitor the dialog opens on: the active form, else the main form.
