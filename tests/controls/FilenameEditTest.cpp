@@ -63,16 +63,6 @@ struct FakeDialog {
   }
 };
 
-std::string ClipboardText() {
-  ClipboardScope clipboard(nullptr);
-  HANDLE data = clipboard.opened() ? GetClipboardData(CF_TEXT) : nullptr;
-  if (data == nullptr) {
-    return "<none>";
-  }
-  GlobalLockScope lock(data);
-  return static_cast<const char*>(lock.data());
-}
-
 void SetClipboardText(const std::string& text) {
   ClipboardScope clipboard(nullptr);
   EmptyClipboard();

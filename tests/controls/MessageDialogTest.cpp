@@ -50,16 +50,6 @@ public:
   }
 };
 
-std::string ClipboardString() {
-  ClipboardScope clipboard(nullptr);
-  HANDLE data = clipboard.opened() ? GetClipboardData(CF_TEXT) : nullptr;
-  if (data == nullptr) {
-    return "<none>";
-  }
-  GlobalLockScope lock(data);
-  return static_cast<const char*>(lock.data());
-}
-
 // A shown message form whose Ctrl+C the test presses through the application's message handling.
 struct ShownMessage {
   explicit ShownMessage(const std::string& text, TMessageKind kind = mkInformation)
@@ -206,14 +196,14 @@ TEST(MessageDialog, CtrlCPutsTheSevenLinesWithTheMessageUnchanged) {
   {
     ShownMessage shown("Browse and select a program to execute on event");
     shown.PressC({VK_CONTROL});
-    EXPECT_EQ(ClipboardString(), hyphens + "Information\r\n" + hyphens +
-                                     "Browse and select a program to execute on event\r\n" +
-                                     hyphens + "OK   \r\n" + hyphens);
+    EXPECT_EQ(ClipboardText(), hyphens + "Information\r\n" + hyphens +
+                                   "Browse and select a program to execute on event\r\n" + hyphens +
+                                   "OK   \r\n" + hyphens);
   }
   ShownMessage shown("Save && &Exit\r\nline two", mkError);
   shown.PressC({VK_CONTROL});
-  EXPECT_EQ(ClipboardString(), hyphens + "Error\r\n" + hyphens + "Save && &Exit\r\nline two\r\n" +
-                                   hyphens + "OK   \r\n" + hyphens);
+  EXPECT_EQ(ClipboardText(), hyphens + "Error\r\n" + hyphens + "Save && &Exit\r\nline two\r\n" +
+                                 hyphens + "OK   \r\n" + hyphens);
 
   {
     ClipboardScope clipboard(nullptr);
@@ -222,7 +212,7 @@ TEST(MessageDialog, CtrlCPutsTheSevenLinesWithTheMessageUnchanged) {
   shown.PressC({VK_CONTROL, VK_SHIFT});
   shown.PressC({VK_CONTROL, VK_MENU});
   shown.PressC({});
-  EXPECT_EQ(ClipboardString(), "<none>") << "only Ctrl+C without other modifiers copies";
+  EXPECT_EQ(ClipboardText(), "<none>") << "only Ctrl+C without other modifiers copies";
   EXPECT_TRUE(shown.form->Visible());
 }
 

@@ -2,6 +2,7 @@
 
 #include "support/ProgramProcess.h"
 #include "support/TextLines.h"
+#include "support/WindowDriver.h"
 
 #include <windows.h>
 
@@ -217,6 +218,6 @@ private:
 
 // Presses Ctrl+C as the keyboard would, in whatever window has the focus.
 void PressCtrlC();
-std::string ClipboardText();
+using testing_support::ClipboardText;
 
 } // namespace e2e

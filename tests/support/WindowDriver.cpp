@@ -1,5 +1,7 @@
 #include "support/WindowDriver.h"
 
+#include "framework/Handles.h"
+
 #include <vector>
 
 namespace testing_support {
@@ -73,6 +75,16 @@ std::string LongWindowText(HWND window) {
                       SMTO_ABORTIFHUNG, 60000, &copied);
   text.resize(copied);
   return text;
+}
+
+std::string ClipboardText() {
+  hivelark::ClipboardScope clipboard(nullptr);
+  HANDLE data = clipboard.opened() ? GetClipboardData(CF_TEXT) : nullptr;
+  if (data == nullptr) {
+    return "<none>";
+  }
+  hivelark::GlobalLockScope lock(data);
+  return static_cast<const char*>(lock.data());
 }
 
 std::string WindowClass(HWND window) {

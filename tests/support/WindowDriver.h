@@ -26,6 +26,9 @@ std::string WindowText(HWND window);
 std::string LongWindowText(HWND window);
 std::string WindowClass(HWND window);
 
+// The clipboard's text, or "<none>" when it holds none or cannot be opened.
+std::string ClipboardText();
+
 // The first child (at any depth) of `parent` whose class and text match (empty matches any).
 HWND FindChild(HWND parent, const std::string& className, const std::string& text);
 int CountChildren(HWND parent, const std::string& className, DWORD requiredStyle = 0);
