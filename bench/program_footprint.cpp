@@ -134,7 +134,7 @@ HWND ChildAt(HWND parent, POINT point) {
 
 LRESULT LineCount(HWND log) {
   DWORD_PTR lines = 0;
-  SendMessageTimeoutA(log, EM_GETLINECOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &lines);
+  testing_support::AskWindow(log, EM_GETLINECOUNT, 0, 0, 5000, &lines);
   return static_cast<LRESULT>(lines);
 }
 

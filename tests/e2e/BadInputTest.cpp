@@ -12,6 +12,7 @@
 #include <vector>
 
 using namespace e2e;
+using testing_support::AskWindow;
 
 namespace {
 
@@ -248,9 +249,7 @@ TEST_F(BadInput, FiftyMegabyteLogTakesNewEntriesAndIsSavedWhole) {
   }
   pasted.resize(pasted.size() - pasted.size() % 80);
   ASSERT_TRUE(PutTextOnClipboard(pasted));
-  DWORD_PTR ignored = 0;
-  ASSERT_TRUE(
-      SendMessageTimeoutA(program.Log(), WM_PASTE, 0, 0, SMTO_ABORTIFHUNG, 300000, &ignored));
+  ASSERT_TRUE(AskWindow(program.Log(), WM_PASTE, 0, 0, 300000));
   ASSERT_EQ(program.LogLength(), static_cast<int>(pasted.size()));
 
   // A change is appended after it.
@@ -337,10 +336,8 @@ TEST_F(BadInput, TextSentIntoTheLogFromOutsideIsSavedAndOversizedTextKillsNothin
   // Another program replaces the log's text: Save writes what the log then shows, not an older
   // copy of it.
   const std::string sent = "set from another program\r\n" + std::string(100000, 'y') + "\r\n";
-  DWORD_PTR ignored = 0;
-  ASSERT_TRUE(SendMessageTimeoutA(program.Log(), WM_SETTEXT, 0,
-                                  reinterpret_cast<LPARAM>(sent.c_str()), SMTO_ABORTIFHUNG, 60000,
-                                  &ignored));
+  ASSERT_TRUE(
+      AskWindow(program.Log(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(sent.c_str()), 60000));
   ASSERT_EQ(program.LogText(), sent);
   program.ClickPicture(Picture::Save);
   HWND save = program.WaitForWindow("#32770", "Save Registry Log");
@@ -353,12 +350,10 @@ TEST_F(BadInput, TextSentIntoTheLogFromOutsideIsSavedAndOversizedTextKillsNothin
   // must go on all the same, with its log either the old text or the new one. (A message lost
   // on the way is never answered: the send gives up after its time-out.)
   const std::string oversized(3u << 20, 'z');
-  SendMessageTimeoutA(program.Log(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(oversized.c_str()),
-                      SMTO_ABORTIFHUNG, 5000, &ignored);
+  AskWindow(program.Log(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(oversized.c_str()), 5000);
   Sleep(500);
   ASSERT_TRUE(program.Running()) << "the program is still running";
-  ASSERT_TRUE(SendMessageTimeoutA(program.Main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored))
-      << "and answers";
+  ASSERT_TRUE(AskWindow(program.Main(), WM_NULL, 0, 0, 10000)) << "and answers";
   const std::string shown = program.LogText();
   EXPECT_TRUE(shown == sent || shown == oversized) << shown.size() << " bytes in the log";
 

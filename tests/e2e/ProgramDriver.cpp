@@ -12,6 +12,7 @@
 
 using hivelark::UniqueHandle;
 using hivelark::UniqueKey;
+using testing_support::AskWindow;
 using testing_support::FindTopLevelWindow;
 using testing_support::LongWindowText;
 using testing_support::WindowClass;
@@ -410,14 +411,12 @@ std::string Hivelark::LogText() const {
 
 int Hivelark::LogLength() const {
   DWORD_PTR length = 0;
-  SendMessageTimeoutA(log_, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 30000, &length);
-  return static_cast<int>(length);
+  return AskWindow(log_, WM_GETTEXTLENGTH, 0, 0, 30000, &length) ? static_cast<int>(length) : -1;
 }
 
 int Hivelark::LogLineCount() const {
   DWORD_PTR lines = 0;
-  SendMessageTimeoutA(log_, EM_GETLINECOUNT, 0, 0, SMTO_ABORTIFHUNG, 30000, &lines);
-  return static_cast<int>(lines);
+  return AskWindow(log_, EM_GETLINECOUNT, 0, 0, 30000, &lines) ? static_cast<int>(lines) : -1;
 }
 
 std::string Hivelark::FileName() const {

@@ -136,9 +136,10 @@ public:
   std::string StartCaption() const;
   bool Monitoring() const { return StartCaption() == "Stop Monitor"; }
   std::string LogText() const;
+  // -1 when the program gave no answer.
   int LogLength() const;
-  // The log's lines as the control counts them: entries never wrap, so an all-entries log of n
-  // entries has 3 n + 1 (the empty line after the last CR LF).
+  // The log's lines as the control counts them (-1 for no answer): entries never wrap, so an
+  // all-entries log of n entries has 3 n + 1 (the empty line after the last CR LF).
   int LogLineCount() const;
   std::string FileName() const;
   // Whether the five settings controls can be used.

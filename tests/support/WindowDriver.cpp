@@ -56,23 +56,28 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM parameter) {
 
 } // namespace
 
+bool AskWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
+               DWORD_PTR* answer) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs,
+                             answer != nullptr ? answer : &ignored) != 0;
+}
+
 std::string WindowText(HWND window) {
   char text[4096] = {};
   // WM_GETTEXT works across processes where GetWindowText would not.
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
-                      SMTO_ABORTIFHUNG, 5000, nullptr);
+  AskWindow(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), 5000);
   return text;
 }
 
 std::string LongWindowText(HWND window) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 30000, &length)) {
+  if (!AskWindow(window, WM_GETTEXTLENGTH, 0, 0, 30000, &length)) {
     return {};
   }
   std::string text(length + 1, '\0');
   DWORD_PTR copied = 0;
-  SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, 60000, &copied);
+  AskWindow(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), 60000, &copied);
   text.resize(copied);
   return text;
 }

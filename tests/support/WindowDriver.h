@@ -20,6 +20,13 @@ HWND FindTopLevelWindow(DWORD processId, const std::string& className, const std
 HWND WaitForTopLevelWindow(DWORD processId, const std::string& className,
                            const std::string& caption, DWORD timeoutMs, DWORD pollMs = 20);
 
+// Sends a message to a window of any process and waits up to `timeoutMs` for its answer; false when
+// none came. A program that was busy for over five seconds (a 50 MB paste, say) counts as hung
+// under Wine until its thread waits for messages again, so a send that gives up on hung programs
+// would fail at once if it came just after such work: these sends only time out.
+bool AskWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
+               DWORD_PTR* answer = nullptr);
+
 // The text of a window of any process, up to 4,095 characters.
 std::string WindowText(HWND window);
 // The whole text, any length (a log of many megabytes included).
