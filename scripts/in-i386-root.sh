@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Usage: in-i386-root.sh COMMAND [ARGS...]
+# Runs a command inside the 32-bit Debian root (scripts/i386-root.sh makes it), in the current
+# folder, with what a Windows program under Wine needs bound in: /proc, /dev, the X server's socket
+# and authority file, and this checkout at its own path, so that a Z:\ path names the same file on
+# both sides. The mounts live in a mount namespace of this run alone: they vanish when it ends,
+# however it ends, and two runs at once never see or undo each other's.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+root=$("$top/scripts/i386-root.sh")
+here=$(pwd)
+
+binds=("$top")
+# A build folder or a scratch folder outside the checkout (a benchmark's, say) comes along too.
+case "$here/" in
+"$top"/*) ;;
+*) binds+=("$here") ;;
+esac
+[ -d /tmp/.X11-unix ] && binds+=(/tmp/.X11-unix)
+# xvfb-run keeps the display's authority file in a scratch folder of its own.
+[ -n "${XAUTHORITY:-}" ] && [ -f "$XAUTHORITY" ] && binds+=("$(dirname "$XAUTHORITY")")
+for extra in ${HIVELARK_ROOT_BINDS:-}; do
+  binds+=("$extra")
+done
+
+exec unshare --mount --propagation private /bin/bash -c '
+  set -e
+  root=$1 here=$2 binds=$3
+  shift 3
+  mount -t proc proc "$root/proc"
+  mount --rbind /dev "$root/dev"
+  IFS=$'"'\n'"'
+  for path in $binds; do
+    mkdir -p "$root$path"
+    mount --bind "$path" "$root$path"
+  done
+  unset IFS
+  exec chroot "$root" /bin/sh -c "cd \"\$0\" && exec \"\$@\"" "$here" "$@"
+' in-i386-root "$root" "$here" "$(printf '%s\n' "${binds[@]}")" "$@"
