@@ -591,7 +591,7 @@ TEST_F(MainWindow, ControlsWithAHintShowItAsATooltip) {
   HWND toolTip = nullptr;
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND window, LPARAM parameter) -> BOOL {
+      [](HWND window, LPARAM parameter) __attribute__((stdcall)) -> BOOL {
         if (WindowClass(window) == TOOLTIPS_CLASSA) {
           *reinterpret_cast<HWND*>(parameter) = window;
           return FALSE;
