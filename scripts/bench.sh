@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Usage: bench.sh [--full]
-# Installs what is missing, builds the 64-bit program and its benchmarks (build/x86_64) and runs
-# every benchmark under Wine on a virtual X server, one after the other: they time real work and
-# must not share the machine with each other. Prints a line naming the machine and one table of
-# every benchmark's results against the baseline it measured in the same run; each benchmark's own
-# tables are kept in build/x86_64/bench-results/. Under Wine the log's edit control walks all its
+# Installs what is missing, builds the program and its benchmarks for both builds and runs every
+# benchmark under Wine on a virtual X server, one after the other (they time real work and must not
+# share the machine with each other): first on the 32-bit build, the program users get, under the
+# 32-bit Wine of the i386 root, then on the 64-bit build. Prints a line naming the machine and one
+# table of every benchmark's results against the baseline it measured in the same run, the 32-bit
+# figures first and the 64-bit ones in a column of their own; each benchmark's own tables are kept in
+# build/<arch>/bench-results/. Under Wine the log's edit control walks all its
 # lines at every append, so that the log append benchmark's full 100,000 entries take over an
 # hour: it runs 20,000 unless --full is given. Ends with 1 when a benchmark failed (a goal not met
 # is a result, not a failure).
@@ -49,83 +51,112 @@ for source in "$top"/bench/*.cpp; do
 done
 
 "$top/scripts/bootstrap.sh"
-build_dir=$top/build/x86_64
+arches=(i686 x86_64)
 targets=(Hivelark)
 for entry in "${benchmarks[@]}" "${helpers[@]}"; do
   targets+=("bench_${entry%% *}")
 done
 mkdir -p "$top/build"
 build_log=$top/build/bench-build.log
-# The library first: that build also picks up benchmark sources added since the last configure,
-# which the second one then knows as targets.
-if ! { "$top/scripts/build.sh" x86_64 --target hivelark &&
-  "$top/scripts/build.sh" x86_64 --target "${targets[@]}"; } >"$build_log" 2>&1; then
-  cat "$build_log" >&2
-  exit 1
-fi
+: >"$build_log"
+for arch in "${arches[@]}"; do
+  # The library first: that build also picks up benchmark sources added since the last configure,
+  # which the second one then knows as targets.
+  if ! { "$top/scripts/build.sh" "$arch" --target hivelark &&
+    "$top/scripts/build.sh" "$arch" --target "${targets[@]}"; } >>"$build_log" 2>&1; then
+    cat "$build_log" >&2
+    exit 1
+  fi
+done
 
-# A prefix of its own: the tests' prefix of this tree may be in use by a test run, whose programs
-# would share the session (and its single running Hivelark) and the machine with the benchmarks.
-export WINEPREFIX=$build_dir/bench-wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-"$top/scripts/wine-prefix.sh" "$WINEPREFIX"
-results=$build_dir/bench-results
-rm -rf "$results"
-mkdir -p "$results"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+for arch in "${arches[@]}"; do
+  build_dir=$top/build/$arch
+  # A prefix of its own: the tests' prefix of this tree may be in use by a test run, whose programs
+  # would share the session (and its single running Hivelark) and the machine with the benchmarks.
+  export WINEPREFIX=$build_dir/bench-wineprefix
+  "$top/scripts/wine-prefix.sh" "$WINEPREFIX" "$arch"
+  results=$build_dir/bench-results
+  rm -rf "$results"
+  mkdir -p "$results"
+  runner=
+  [ "$arch" = i686 ] && runner=$top/scripts/in-i386-root.sh
+  # Output goes to files: Wine's background processes inherit the output handles and would hold a
+  # pipe open.
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    arch=$1 runner=$2 bin=$3 results=$4
+    shift 4
+    for entry in "$@"; do
+      read -r name arguments <<<"$entry"
+      echo "bench.sh: running $name $arguments on the $arch build" >&2
+      status=0
+      # The arguments are numbers, split on purpose; so is the runner, empty for the 64-bit build.
+      $runner wine "$bin/bench_$name.exe" $arguments >"$results/$name.txt" 2>&1 </dev/null ||
+        status=$?
+      echo "$status" >"$results/$name.status"
+    done
+    # The session ends by itself once the last program has: wait for it while the display is up.
+    timeout 60 $runner wineserver -w >/dev/null 2>&1 </dev/null || true
+  ' bench "$arch" "$runner" "$build_dir/bin" "$results" "${benchmarks[@]}"
+done
 
-# Output goes to files: Wine's background processes inherit the output handles and would hold a
-# pipe open.
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  bin=$1 results=$2
-  shift 2
-  for entry in "$@"; do
-    read -r name arguments <<<"$entry"
-    echo "bench.sh: running $name $arguments" >&2
-    status=0
-    # The arguments are numbers, split on purpose.
-    wine "$bin/bench_$name.exe" $arguments >"$results/$name.txt" 2>&1 </dev/null || status=$?
-    echo "$status" >"$results/$name.status"
-  done
-  # The session ends by itself once the last program has: wait for it while the display is up.
-  timeout 60 wineserver -w >/dev/null 2>&1 </dev/null || true
-' bench "$build_dir/bin" "$results" "${benchmarks[@]}"
-
-compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
-build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
+describe_build() {
+  local build_dir=$top/build/$1 compiler build_type
+  compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
+  build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
+  echo "$1 $build_type, $("$compiler" --version | head -n 1)"
+}
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 command="make bench"
 $full && command="scripts/bench.sh --full"
-echo "Machine: $(nproc) cores ($cpu), Debian $(cat /etc/debian_version), $(wine --version);" \
-  "build: x86_64 $build_type, $("${compiler:-x86_64-w64-mingw32-g++-posix}" --version | head -n 1);" \
+echo "Machine: $(nproc) cores ($cpu), Debian $(cat /etc/debian_version);" \
+  "$("$top/scripts/in-i386-root.sh" wine --version) (i386 root) and $(wine --version);" \
+  "builds: $(describe_build i686); $(describe_build x86_64);" \
   "$(date -u '+%Y-%m-%d %H:%M UTC'); command: $command"
 echo
 
+# Each benchmark's summary lines, measure|result|baseline|ratio|goal|met?, of one build.
+summaries() {
+  local arch=$1 entry name status results=$top/build/$1/bench-results
+  for entry in "${benchmarks[@]}"; do
+    name=${entry%% *}
+    status=$(cat "$results/$name.status" 2>/dev/null || echo "not run")
+    # The programs write their lines with CR LF.
+    tr -d '\r' <"$results/$name.txt" | sed -n 's/^summary|//p' || true
+    if [ "$status" != 0 ]; then
+      echo "bench_$name failed on the $arch build (exit $status): see $results/$name.txt|-|-|-|-|NO"
+      failed=1
+    fi
+  done
+}
 rows=$(mktemp)
-trap 'rm -f "$rows"' EXIT
-echo "measure|result|baseline|ratio|goal|met?" >"$rows"
+trap 'rm -f "$rows" "$rows".*' EXIT
 failed=0
-for entry in "${benchmarks[@]}"; do
-  name=${entry%% *}
-  status=$(cat "$results/$name.status" 2>/dev/null || echo "not run")
-  # The programs write their lines with CR LF.
-  tr -d '\r' <"$results/$name.txt" | sed -n 's/^summary|//p' >>"$rows" || true
-  if [ "$status" != 0 ]; then
-    echo "bench_$name failed (exit $status): see $results/$name.txt|-|-|-|-|NO" >>"$rows"
-    failed=1
-  fi
-done
+summaries i686 >"$rows.i686"
+summaries x86_64 >"$rows.x86_64"
+# One row a measure: the 32-bit figures and whether the goal is met on them, then the 64-bit
+# result, baseline and ratio of the same measure in one column.
 awk -F'|' '
-  { for (column = 1; column <= 6; column++) {
+  NR == FNR { other[$1] = $2 " / " $3 " = " $4; next }
+  { print $1 "|" $2 "|" $3 "|" $4 "|" $5 "|" $6 "|" (($1 in other) ? other[$1] : "-") }
+' "$rows.x86_64" "$rows.i686" >"$rows.body"
+{
+  echo "measure|result|baseline|ratio|goal|met?|64-bit build: result / baseline = ratio"
+  cat "$rows.body"
+} >"$rows"
+awk -F'|' '
+  { for (column = 1; column <= 7; column++) {
       cell[NR, column] = $column
       if (length($column) > width[column]) width[column] = length($column)
     } }
   END {
     for (row = 1; row <= NR; row++) {
       line = "|"
-      for (column = 1; column <= 6; column++) line = line sprintf(" %-" width[column] "s |", cell[row, column])
+      for (column = 1; column <= 7; column++) line = line sprintf(" %-" width[column] "s |", cell[row, column])
       print line
       if (row == 1) {
         line = "|"
-        for (column = 1; column <= 6; column++) {
+        for (column = 1; column <= 7; column++) {
           dashes = ""
           for (count = 0; count < width[column] + 2; count++) dashes = dashes "-"
           line = line dashes "|"
@@ -135,5 +166,5 @@ awk -F'|' '
     }
   }' "$rows"
 echo
-echo "Each benchmark's own tables: $results/"
+echo "Each benchmark's own tables: $top/build/i686/bench-results/ and $top/build/x86_64/bench-results/"
 exit $failed

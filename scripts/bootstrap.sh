@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Hivelark needs on a Debian machine: the MinGW-w64 cross
 # compilers (the -posix variants, for std::thread and std::mutex), zlib for MinGW, Wine to run the
-# Windows builds, and a virtual X server for the windows. Quiet and quick when all is present.
+# Windows builds (and the i386 Debian root with the 32-bit Wine that runs the 32-bit build), and a
+# virtual X server for the windows. Quiet and quick when all is present.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
   googletest
   wine wine64 fonts-wine
   xvfb xauth xdotool imagemagick x11-utils
+  debootstrap
 )
 
 missing=()
@@ -32,3 +34,4 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+"$(dirname "$0")/i386-root.sh" >/dev/null

@@ -1,25 +1,27 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Hivelark under Wine. The 64-bit build runs here,
-# because this machine's Wine is 64-bit only; the 32-bit program is built alongside it. With no
-# display, a virtual X server is started, a screenshot of the screen after start-up is written to
-# the path printed, and the program keeps running until interrupted.
+# Installs what is missing, builds, and starts Hivelark under Wine: the 32-bit program, the one users
+# get, under the 32-bit Wine of the i386 root. With no display, a virtual X server is started, a
+# screenshot of the screen after start-up is written to the path printed, and the program keeps
+# running until interrupted.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/bootstrap.sh"
 "$top/scripts/build.sh" i686 --target Hivelark
-"$top/scripts/build.sh" x86_64 --target Hivelark
 # A prefix of its own: the tests' prefix puts every window into one virtual desktop.
-export WINEPREFIX=${WINEPREFIX:-$top/build/run-prefix} WINEDEBUG=${WINEDEBUG:--all}
-"$top/scripts/wine-prefix.sh" "$WINEPREFIX"
+export WINEPREFIX=${WINEPREFIX:-$top/build/i686/run-prefix} WINEDEBUG=${WINEDEBUG:--all}
+"$top/scripts/wine-prefix.sh" "$WINEPREFIX" i686
+wine32() {
+  "$top/scripts/in-i386-root.sh" "$@"
+}
 if [ -n "${DISPLAY:-}" ]; then
   # On a real display the program's windows are the display's own windows.
-  wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null || true
+  wine32 wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null || true
 fi
-program=$top/build/x86_64/bin/Hivelark.exe
+program=$top/build/i686/bin/Hivelark.exe
 
 xvfb_pid=
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  wine32 wineserver -k >/dev/null 2>&1 </dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT INT TERM
@@ -32,7 +34,7 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 2
   # Wine's virtual desktop (set up in the prefix) draws the window frames itself: a bare X server
   # has no window manager to draw them.
-  wine "$program" >"$top/build/hivelark-run.log" 2>&1 &
+  wine32 wine "$program" >"$top/build/hivelark-run.log" 2>&1 </dev/null &
   program_pid=$!
   # Start-up is done once the main window is on the screen.
   for _ in $(seq 1 60); do
@@ -46,5 +48,5 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "Press Ctrl+C to stop."
   wait "$program_pid"
 else
-  wine "$program"
+  wine32 wine "$program"
 fi
