@@ -119,9 +119,12 @@ void TForm::ShowWithCommand(int showCommand) {
   Handle();
   PlaceOnFirstShow();
   const bool wasVisible = Visible();
-  TWindow::SetVisible(true);
+  // The command alone: shown first at normal size, a window started minimised would flash up and
+  // take the focus before it went to the taskbar.
   ShowWindow(WindowHandle(), showCommand);
-  if (!wasVisible) {
+  const bool visible = IsWindowVisible(WindowHandle()) != FALSE;
+  NoteVisible(visible);
+  if (visible && !wasVisible) {
     DoShow();
   }
 }
