@@ -101,13 +101,16 @@ TEST(Component, ComponentDestroyedBeforeItsOwnerLeavesTheOwnersList) {
 
 TEST(Window, PropertiesSetBeforeTheNativeWindowExistsAreAppliedWhenItIsCreated) {
   TApplication application;
+  application.CreateForm<TForm>();
+  // Not the main form: its native window waits until something needs it.
   auto* form = application.CreateForm<TForm>();
   auto* edit = new TestEdit(form);
   edit->SetParent(form);
   edit->SetBounds(10, 20, 150, 21);
   edit->SetText("typed");
   edit->SetEnabled(false);
-  EXPECT_FALSE(form->HandleAllocated() && edit->HandleAllocated() == false);
+  ASSERT_FALSE(form->HandleAllocated());
+  ASSERT_FALSE(edit->HandleAllocated());
   HWND handle = edit->Handle();
   ASSERT_NE(handle, nullptr);
   EXPECT_EQ(GetParent(handle), form->WindowHandle());
