@@ -600,24 +600,30 @@ TEST_F(MainWindow, ControlsWithAHintShowItAsATooltip) {
       },
       reinterpret_cast<LPARAM>(&toolTip));
   ASSERT_NE(toolTip, nullptr);
-  const std::vector<std::pair<TWindow*, std::string>> hints = {
-      {form->combo1, "Select The Root Key"},
-      {form->edt1, "Enter The Key Path"},
-      {form->srdgrp1, "Select what to monitor"},
-      {form->edt2, "Browse and select executable file to launch on event"},
-      {form->image2, "Start / Stop Monitor"},
-      {form->image3, "Exit"},
+  COMBOBOXINFO combo{};
+  combo.cbSize = sizeof(combo);
+  ASSERT_TRUE(GetComboBoxInfo(form->combo1->WindowHandle(), &combo));
+  // The inner windows that take the mouse over most of their control show its hint too.
+  const std::vector<std::pair<HWND, std::string>> hints = {
+      {form->combo1->WindowHandle(), "Select The Root Key"},
+      {combo.hwndItem, "Select The Root Key"},
+      {form->edt1->WindowHandle(), "Enter The Key Path"},
+      {form->srdgrp1->WindowHandle(), "Select what to monitor"},
+      {form->edt2->WindowHandle(), "Browse and select executable file to launch on event"},
+      {form->edt2->Button().WindowHandle(), "Browse and select executable file to launch on event"},
+      {form->image2->WindowHandle(), "Start / Stop Monitor"},
+      {form->image3->WindowHandle(), "Exit"},
   };
-  for (const auto& [control, hint] : hints) {
+  for (const auto& [window, hint] : hints) {
     char text[256] = {};
     TOOLINFOA tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = form->WindowHandle();
-    tool.uId = reinterpret_cast<UINT_PTR>(control->WindowHandle());
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
     tool.uFlags = TTF_IDISHWND;
     tool.lpszText = text;
     SendMessageA(toolTip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
-    EXPECT_EQ(std::string(text), hint) << control->Name();
+    EXPECT_EQ(std::string(text), hint) << WindowClass(window);
   }
   const int tools = static_cast<int>(SendMessageA(toolTip, TTM_GETTOOLCOUNT, 0, 0));
   EXPECT_GE(tools, 12) << "every control with a hint, labels and panels not among them";
