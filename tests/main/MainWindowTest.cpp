@@ -145,7 +145,7 @@ TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem) {
   const std::vector<Placement> placements = {
       {"spnl1", form->spnl1, 0, 0, 503, 305},
       {"spnl2", form->spnl2, 0, 305, 503, 197},
-      {"combo1", form->combo1, 17, 30, 149, form->combo1->Height()},
+      {"combo1", form->combo1, 17, 30, 149, 21},
       {"edt1", form->edt1, 172, 30, 313, 21},
       {"srdgrp1", form->srdgrp1, 8, 70, 487, 44},
       {"srdgrp2", form->srdgrp2, 8, 116, 487, 47},
