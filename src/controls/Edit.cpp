@@ -126,9 +126,17 @@ TsComboBox::TsComboBox(TComponent* owner) : TWindow(owner) {
 void TsComboBox::SetItems(std::vector<std::string> items) {
   items_ = std::move(items);
   if (HandleAllocated()) {
+    itemIndex_ = ItemIndex();
     SendMessageA(WindowHandle(), CB_RESETCONTENT, 0, 0);
     AfterCreateHandle();
   }
+}
+
+int TsComboBox::ItemIndex() const {
+  if (!HandleAllocated()) {
+    return itemIndex_;
+  }
+  return static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
 }
 
 void TsComboBox::SetItemIndex(int index) {
@@ -136,6 +144,24 @@ void TsComboBox::SetItemIndex(int index) {
   if (HandleAllocated()) {
     SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   }
+}
+
+int TsComboBox::NamedItemIndex() const {
+  // Until the native window exists, the text is the selected item's name.
+  if (!HandleAllocated()) {
+    return itemIndex_;
+  }
+  const std::string text = Text();
+  const int selected = ItemIndex();
+  if (selected >= 0 && selected < static_cast<int>(items_.size()) &&
+      lstrcmpiA(items_[static_cast<size_t>(selected)].c_str(), text.c_str()) == 0) {
+    return selected;
+  }
+  // Letter case aside, as the platform compares the items.
+  const auto found =
+      static_cast<int>(SendMessageA(WindowHandle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(text.c_str())));
+  return found == CB_ERR ? -1 : found;
 }
 
 void TsComboBox::CreateParams(TCreateParams& params) {
@@ -165,7 +191,6 @@ bool TsComboBox::OnCommandNotification(WORD code) {
     return false;
   }
   if (code == CBN_SELCHANGE) {
-    itemIndex_ = static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
     if (OnChange) {
       OnChange(this);
     }
@@ -186,10 +211,8 @@ void TsComboBox::CompleteTypedText(HWND edit) {
       static_cast<int>(SendMessageA(WindowHandle(), CB_FINDSTRING, static_cast<WPARAM>(-1),
                                     reinterpret_cast<LPARAM>(typed.c_str())));
   if (typed.empty() || found == CB_ERR) {
-    itemIndex_ = -1;
     return;
   }
-  itemIndex_ = found;
   SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(found), 0);
   // The completed part stays selected, so that the next letter typed replaces it.
   SendMessageA(WindowHandle(), CB_SETEDITSEL, 0, MAKELPARAM(typed.size(), static_cast<WORD>(-1)));
@@ -201,18 +224,11 @@ LRESULT CALLBACK TsComboBox::EditProcedure(HWND edit, UINT message, WPARAM wPara
   switch (message) {
   case WM_CHAR: {
     const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-    if (wParam == VK_BACK) {
-      combo->itemIndex_ = -1;
-    } else if (wParam >= ' ') {
+    if (wParam >= ' ') {
       combo->CompleteTypedText(edit);
     }
     return result;
   }
-  case WM_KEYDOWN:
-    if (wParam == VK_DELETE) {
-      combo->itemIndex_ = -1;
-    }
-    break;
   case WM_NCDESTROY:
     RemoveWindowSubclass(edit, EditProcedure, kComboEditSubclassId);
     break;

@@ -58,17 +58,21 @@ private:
 };
 
 // A drop-down combo box with an editable text. Typing completes the text to the first item that
-// begins with what was typed (letter case aside) and selects that item; Backspace or Delete clears
-// the selection, keeping the text.
+// begins with what was typed (letter case aside) and selects that item. What the user pastes, cuts
+// or deletes can leave the text naming another item than the selected one, or none: NamedItemIndex
+// tells which item the box shows.
 class TsComboBox : public TWindow {
 public:
   explicit TsComboBox(TComponent* owner);
 
   void SetItems(std::vector<std::string> items);
   const std::vector<std::string>& Items() const { return items_; }
-  // The selected item, or -1 for none.
-  int ItemIndex() const { return itemIndex_; }
+  // The item selected in the list, or -1 for none.
+  int ItemIndex() const;
   void SetItemIndex(int index);
+  // The item that the text names: the selected item when its name is the text, else the first
+  // whose name equals the text ignoring letter case; -1 when the text names none.
+  int NamedItemIndex() const;
   TNotifyEvent OnChange;
 
 protected:
@@ -82,6 +86,7 @@ private:
   void CompleteTypedText(HWND edit);
 
   std::vector<std::string> items_;
+  // The selection until the native window exists; from then on the control holds it.
   int itemIndex_ = -1;
 };
 

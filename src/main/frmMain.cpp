@@ -413,10 +413,11 @@ void TForm1::MonitorFailed(WPARAM monitorId) {
 }
 
 void TForm1::GetRooKey() {
-  const int index = combo1->ItemIndex();
-  if (index >= 0 && index < static_cast<int>(std::size(kRootKeyOfItem))) {
-    SelectedRootKey = kRootKeyOfItem[index];
-  }
+  // The root that the box shows: its text may have been pasted or cut without a selection
+  // following it. A text that names no root chooses none; an earlier Start's root never stands in.
+  const int index = combo1->NamedItemIndex();
+  SelectedRootKey =
+      index >= 0 && index < static_cast<int>(std::size(kRootKeyOfItem)) ? kRootKeyOfItem[index] : 0;
 }
 
 bool TForm1::GetKeyPath(std::string& keyPath) {

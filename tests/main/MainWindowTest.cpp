@@ -309,12 +309,35 @@ TEST_F(MainWindow, RootKeyAndFilterFollowTheChoices) {
   }
   form->combo1->SetItemIndex(-1);
   form->GetRooKey();
-  EXPECT_EQ(form->SelectedRootKey, 0x80000006u) << "no selection keeps the previous root";
+  EXPECT_EQ(form->SelectedRootKey, 0u) << "no selection, no text: no root, not the previous one";
   const DWORD filters[] = {0, 1, 4, 8};
   for (int index = 0; index < 4; ++index) {
     form->srdgrp1->SetItemIndex(index);
     EXPECT_EQ(form->GetFilterSettings(), filters[index]);
   }
+}
+
+TEST_F(MainWindow, StartWatchesTheRootThatTheListsTextNames) {
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_TRUE(GetComboBoxInfo(form->combo1->WindowHandle(), &info));
+  // As a paste puts it into the list's edit: no completion, and no selection follows.
+  const auto paste = [edit = info.hwndItem](const char* text) {
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+  };
+  form->combo1->SetItemIndex(3);
+  paste("hkey_current_user");
+  form->GetRooKey();
+  EXPECT_EQ(form->SelectedRootKey, 0x80000001u) << "the root named, letter case aside";
+
+  paste("HKEY_NOWHERE");
+  form->edt1->SetText("Software");
+  Answer answer("Error");
+  Click(form->image2);
+  EXPECT_EQ(answer.Message(), "Your Key Path doesn't Exists") << "not the earlier root";
+  EXPECT_EQ(form->SelectedRootKey, 0u);
+  EXPECT_FALSE(Monitoring());
 }
 
 TEST_F(MainWindow, ExecuteAProgramEnablesTheFileFieldAndOtherActionsClearIt) {
