@@ -65,21 +65,34 @@ void TsMemo::AfterCreateHandle() {
   SendMessageA(WindowHandle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
 }
 
-void TsMemo::Append(const std::string& text) {
-  HWND edit = Handle();
-  programEdit_ = true;
+void TsMemo::CaretToEnd() {
   // The caret goes to the end by a position past it, which the control clamps to the length of its
   // text. Asking for that length instead is not cheap: the control keeps its text in UTF-16, and
   // under Wine an ANSI WM_GETTEXTLENGTH copies out the whole text to count its ANSI bytes, so each
   // append cost time in proportion to the whole log (10 ms per entry at 6,000 entries, twice what
-  // the two messages below cost there). -1 would not do: it keeps the caret where it is.
+  // the two messages of an append cost there). -1 would not do: it keeps the caret where it is.
   constexpr int kPastTheEnd = 0x7FFFFFFF;
-  SendMessageA(edit, EM_SETSEL, kPastTheEnd, kPastTheEnd);
-  SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
+}
+
+void TsMemo::Append(const std::string& text) {
+  programEdit_ = true;
+  CaretToEnd();
+  SendMessageA(WindowHandle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
   programEdit_ = false;
   if (contentsValid_) {
     contents_ += text;
   }
+}
+
+void TsMemo::AppendOnOwnLine(const std::string& text) {
+  CaretToEnd();
+  // With the caret at the end and nothing selected, the length of the caret's line is that of the
+  // last line: 0 when the text is empty or ends with a line break. The control only breaks lines
+  // at CR LF, and it answers without copying any text out.
+  const bool lastLineEmpty =
+      SendMessageA(WindowHandle(), EM_LINELENGTH, static_cast<WPARAM>(-1), 0) == 0;
+  Append(lastLineEmpty ? text : "\r\n" + text);
 }
 
 void TsMemo::Clear() {

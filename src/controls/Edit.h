@@ -38,6 +38,9 @@ public:
   void Append(const std::string& text);
   // Adds `line` and a line break at the end.
   void AppendLine(const std::string& line) { Append(line + "\r\n"); }
+  // Adds `text` at the end on a line of its own: after a line break first when the text does not
+  // already end with one (the user typed into the last line); an empty text needs none.
+  void AppendOnOwnLine(const std::string& text);
   void Clear();
   // The text, byte for byte as the control holds it.
   const std::string& Contents();
@@ -51,6 +54,9 @@ protected:
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+  // Puts the caret at the end of the text.
+  void CaretToEnd();
+
   std::string contents_;
   bool contentsValid_ = true;
   // While the program itself changes the text, the control's change notices are its own.

@@ -470,9 +470,10 @@ void TForm1::WMRegChange(WPARAM wParam, LPARAM lParam) {
   }
   const std::string where =
       std::string(kComputerPrefix) + RootKeyName(record.RootKey) + "\\" + record.KeyPath;
-  // One append for the whole entry: each append costs a walk over the control's lines.
-  mmo1->Append(std::string(kEntrySeparator) + "\r\n" + kDetectedPrefix + TimeStamp() + "\r\n" +
-               where + "\r\n");
+  // One append for the whole entry: each append costs a walk over the control's lines. The entry
+  // starts on a line of its own also after a line the user typed without pressing Enter.
+  mmo1->AppendOnOwnLine(std::string(kEntrySeparator) + "\r\n" + kDetectedPrefix + TimeStamp() +
+                        "\r\n" + where + "\r\n");
   switch (srdgrp2->ItemIndex()) {
   case kPopupAction:
     ShowMessageDialog(kDetectedPrefix + TimeStamp() + " " + where, mkInformation);

@@ -340,6 +340,23 @@ TEST_F(MainWindow, StartWatchesTheRootThatTheListsTextNames) {
   EXPECT_FALSE(Monitoring());
 }
 
+TEST_F(MainWindow, EntryAfterALineTypedWithoutEnterStartsOnALineOfItsOwn) {
+  ScratchKey key;
+  StartOn(key.Path());
+  ASSERT_TRUE(Monitoring());
+  form->mmo1->SetFocus();
+  for (const char typed : std::string("note")) {
+    SendMessageA(form->mmo1->WindowHandle(), WM_CHAR, static_cast<WPARAM>(typed), 0);
+  }
+  key.SetValue("v", "1");
+  Pump([&] { return SplitLines(Log()).size() >= 4; });
+  EXPECT_EQ(Log(), "note\r\n" + std::string(58, '*') +
+                       "\r\nHivelark detected a change at 12/9/2026 2:05:07 PM\r\n"
+                       "On My Computer\\HKEY_CURRENT_USER\\" +
+                       key.Path() + "\r\n");
+  Click(form->image2);
+}
+
 TEST_F(MainWindow, ExecuteAProgramEnablesTheFileFieldAndOtherActionsClearIt) {
   {
     Answer answer("Information");
