@@ -86,13 +86,18 @@ void TsMemo::Append(const std::string& text) {
 }
 
 void TsMemo::AppendOnOwnLine(const std::string& text) {
-  CaretToEnd();
-  // With the caret at the end and nothing selected, the length of the caret's line is that of the
-  // last line: 0 when the text is empty or ends with a line break. The control only breaks lines
-  // at CR LF, and it answers without copying any text out.
-  const bool lastLineEmpty =
-      SendMessageA(WindowHandle(), EM_LINELENGTH, static_cast<WPARAM>(-1), 0) == 0;
-  Append(lastLineEmpty ? text : "\r\n" + text);
+  bool atLineStart = false;
+  if (contentsValid_) {
+    atLineStart = contents_.empty() || contents_.ends_with("\r\n");
+  } else {
+    // With the caret at the end and nothing selected, the length of the caret's line is that of
+    // the last line: 0 when the text is empty or ends with a line break. The control only breaks
+    // lines at CR LF, and it answers without copying any text out (under Wine at the cost of one
+    // walk over its lines, as the caret's move itself).
+    CaretToEnd();
+    atLineStart = SendMessageA(WindowHandle(), EM_LINELENGTH, static_cast<WPARAM>(-1), 0) == 0;
+  }
+  Append(atLineStart ? text : "\r\n" + text);
 }
 
 void TsMemo::Clear() {
