@@ -143,20 +143,13 @@ struct Placement {
 
 TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem) {
   const std::vector<Placement> placements = {
-      {"spnl1", form->spnl1, 0, 0, 503, 305},
-      {"spnl2", form->spnl2, 0, 305, 503, 197},
-      {"combo1", form->combo1, 17, 30, 149, 21},
-      {"edt1", form->edt1, 172, 30, 313, 21},
-      {"srdgrp1", form->srdgrp1, 8, 70, 487, 44},
-      {"srdgrp2", form->srdgrp2, 8, 116, 487, 47},
-      {"edt2", form->edt2, 8, 178, 487, 21},
-      {"image2", form->image2, 18, 221, 48, 48},
-      {"image6", form->image6, 137, 221, 48, 48},
-      {"image7", form->image7, 201, 221, 48, 48},
-      {"image4", form->image4, 285, 221, 48, 48},
-      {"image5", form->image5, 374, 221, 48, 48},
-      {"image3", form->image3, 437, 221, 48, 48},
-      {"stsbr1", form->stsbr1, 1, 177, 501, 19},
+      {"spnl1", form->spnl1, 0, 0, 503, 305},     {"spnl2", form->spnl2, 0, 305, 503, 197},
+      {"combo1", form->combo1, 17, 30, 149, 21},  {"edt1", form->edt1, 172, 30, 313, 21},
+      {"srdgrp1", form->srdgrp1, 8, 70, 487, 44}, {"srdgrp2", form->srdgrp2, 8, 116, 487, 47},
+      {"edt2", form->edt2, 8, 178, 487, 21},      {"image2", form->image2, 18, 221, 48, 48},
+      {"image6", form->image6, 137, 221, 48, 48}, {"image7", form->image7, 201, 221, 48, 48},
+      {"image4", form->image4, 285, 221, 48, 48}, {"image5", form->image5, 374, 221, 48, 48},
+      {"image3", form->image3, 437, 221, 48, 48}, {"stsbr1", form->stsbr1, 1, 177, 501, 19},
       {"mmo1", form->mmo1, 1, 1, 501, 176},
   };
   for (const Placement& placement : placements) {
