@@ -65,21 +65,39 @@ void TsMemo::AfterCreateHandle() {
   SendMessageA(WindowHandle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
 }
 
-void TsMemo::Append(const std::string& text) {
-  HWND edit = Handle();
-  programEdit_ = true;
+void TsMemo::CaretToEnd() {
   // The caret goes to the end by a position past it, which the control clamps to the length of its
   // text. Asking for that length instead is not cheap: the control keeps its text in UTF-16, and
   // under Wine an ANSI WM_GETTEXTLENGTH copies out the whole text to count its ANSI bytes, so each
   // append cost time in proportion to the whole log (10 ms per entry at 6,000 entries, twice what
-  // the two messages below cost there). -1 would not do: it keeps the caret where it is.
+  // the two messages of an append cost there). -1 would not do: it keeps the caret where it is.
   constexpr int kPastTheEnd = 0x7FFFFFFF;
-  SendMessageA(edit, EM_SETSEL, kPastTheEnd, kPastTheEnd);
-  SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
+}
+
+void TsMemo::Append(const std::string& text) {
+  programEdit_ = true;
+  CaretToEnd();
+  SendMessageA(WindowHandle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
   programEdit_ = false;
   if (contentsValid_) {
     contents_ += text;
   }
+}
+
+void TsMemo::AppendOnOwnLine(const std::string& text) {
+  bool atLineStart = false;
+  if (contentsValid_) {
+    atLineStart = contents_.empty() || contents_.ends_with("\r\n");
+  } else {
+    // With the caret at the end and nothing selected, the length of the caret's line is that of
+    // the last line: 0 when the text is empty or ends with a line break. The control only breaks
+    // lines at CR LF, and it answers without copying any text out (under Wine at the cost of one
+    // walk over its lines, as the caret's move itself).
+    CaretToEnd();
+    atLineStart = SendMessageA(WindowHandle(), EM_LINELENGTH, static_cast<WPARAM>(-1), 0) == 0;
+  }
+  Append(atLineStart ? text : "\r\n" + text);
 }
 
 void TsMemo::Clear() {
@@ -126,9 +144,17 @@ TsComboBox::TsComboBox(TComponent* owner) : TWindow(owner) {
 void TsComboBox::SetItems(std::vector<std::string> items) {
   items_ = std::move(items);
   if (HandleAllocated()) {
+    itemIndex_ = ItemIndex();
     SendMessageA(WindowHandle(), CB_RESETCONTENT, 0, 0);
     AfterCreateHandle();
   }
+}
+
+int TsComboBox::ItemIndex() const {
+  if (!HandleAllocated()) {
+    return itemIndex_;
+  }
+  return static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
 }
 
 void TsComboBox::SetItemIndex(int index) {
@@ -136,6 +162,24 @@ void TsComboBox::SetItemIndex(int index) {
   if (HandleAllocated()) {
     SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   }
+}
+
+int TsComboBox::NamedItemIndex() const {
+  // Until the native window exists, the text is the selected item's name.
+  if (!HandleAllocated()) {
+    return itemIndex_;
+  }
+  const std::string text = Text();
+  const int selected = ItemIndex();
+  if (selected >= 0 && selected < static_cast<int>(items_.size()) &&
+      lstrcmpiA(items_[static_cast<size_t>(selected)].c_str(), text.c_str()) == 0) {
+    return selected;
+  }
+  // Letter case aside, as the platform compares the items.
+  const auto found =
+      static_cast<int>(SendMessageA(WindowHandle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(text.c_str())));
+  return found == CB_ERR ? -1 : found;
 }
 
 void TsComboBox::CreateParams(TCreateParams& params) {
@@ -165,7 +209,6 @@ bool TsComboBox::OnCommandNotification(WORD code) {
     return false;
   }
   if (code == CBN_SELCHANGE) {
-    itemIndex_ = static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
     if (OnChange) {
       OnChange(this);
     }
@@ -186,10 +229,8 @@ void TsComboBox::CompleteTypedText(HWND edit) {
       static_cast<int>(SendMessageA(WindowHandle(), CB_FINDSTRING, static_cast<WPARAM>(-1),
                                     reinterpret_cast<LPARAM>(typed.c_str())));
   if (typed.empty() || found == CB_ERR) {
-    itemIndex_ = -1;
     return;
   }
-  itemIndex_ = found;
   SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(found), 0);
   // The completed part stays selected, so that the next letter typed replaces it.
   SendMessageA(WindowHandle(), CB_SETEDITSEL, 0, MAKELPARAM(typed.size(), static_cast<WORD>(-1)));
@@ -201,18 +242,11 @@ LRESULT CALLBACK TsComboBox::EditProcedure(HWND edit, UINT message, WPARAM wPara
   switch (message) {
   case WM_CHAR: {
     const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-    if (wParam == VK_BACK) {
-      combo->itemIndex_ = -1;
-    } else if (wParam >= ' ') {
+    if (wParam >= ' ') {
       combo->CompleteTypedText(edit);
     }
     return result;
   }
-  case WM_KEYDOWN:
-    if (wParam == VK_DELETE) {
-      combo->itemIndex_ = -1;
-    }
-    break;
   case WM_NCDESTROY:
     RemoveWindowSubclass(edit, EditProcedure, kComboEditSubclassId);
     break;

@@ -38,6 +38,9 @@ public:
   void Append(const std::string& text);
   // Adds `line` and a line break at the end.
   void AppendLine(const std::string& line) { Append(line + "\r\n"); }
+  // Adds `text` at the end on a line of its own: after a line break first when the text does not
+  // already end with one (the user typed into the last line); an empty text needs none.
+  void AppendOnOwnLine(const std::string& text);
   void Clear();
   // The text, byte for byte as the control holds it.
   const std::string& Contents();
@@ -51,6 +54,9 @@ protected:
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+  // Puts the caret at the end of the text.
+  void CaretToEnd();
+
   std::string contents_;
   bool contentsValid_ = true;
   // While the program itself changes the text, the control's change notices are its own.
@@ -58,17 +64,21 @@ private:
 };
 
 // A drop-down combo box with an editable text. Typing completes the text to the first item that
-// begins with what was typed (letter case aside) and selects that item; Backspace or Delete clears
-// the selection, keeping the text.
+// begins with what was typed (letter case aside) and selects that item. What the user pastes, cuts
+// or deletes can leave the text naming another item than the selected one, or none: NamedItemIndex
+// tells which item the box shows.
 class TsComboBox : public TWindow {
 public:
   explicit TsComboBox(TComponent* owner);
 
   void SetItems(std::vector<std::string> items);
   const std::vector<std::string>& Items() const { return items_; }
-  // The selected item, or -1 for none.
-  int ItemIndex() const { return itemIndex_; }
+  // The item selected in the list, or -1 for none.
+  int ItemIndex() const;
   void SetItemIndex(int index);
+  // The item that the text names: the selected item when its name is the text, else the first
+  // whose name equals the text ignoring letter case; -1 when the text names none.
+  int NamedItemIndex() const;
   TNotifyEvent OnChange;
 
 protected:
@@ -82,6 +92,7 @@ private:
   void CompleteTypedText(HWND edit);
 
   std::vector<std::string> items_;
+  // The selection until the native window exists; from then on the control holds it.
   int itemIndex_ = -1;
 };
 

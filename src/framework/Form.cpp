@@ -82,17 +82,46 @@ void TForm::AfterCreateHandle() {
   }
 }
 
+namespace {
+
+struct HintTools {
+  HWND toolTip;
+  HWND form;
+  const std::string* hint;
+};
+
+void AddHintTool(const HintTools& tools, HWND window) {
+  TOOLINFOA tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = tools.form;
+  tool.uId = reinterpret_cast<UINT_PTR>(window);
+  tool.lpszText = const_cast<char*>(tools.hint->c_str());
+  SendMessageA(tools.toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+BOOL CALLBACK AddInnerWindowTool(HWND inner, LPARAM parameter) {
+  // An inner window with a hint of its own shows that one (it was added when it was created).
+  const TWindow* control = TWindow::FromHandle(inner);
+  if (control == nullptr || control->Hint().empty()) {
+    AddHintTool(*reinterpret_cast<const HintTools*>(parameter), inner);
+  }
+  return TRUE;
+}
+
+} // namespace
+
 void TForm::DescendantCreated(TWindow* descendant) {
   if (!toolTip_) {
     return;
   }
-  TOOLINFOA tool{};
-  tool.cbSize = sizeof(tool);
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = WindowHandle();
-  tool.uId = reinterpret_cast<UINT_PTR>(descendant->WindowHandle());
-  tool.lpszText = const_cast<char*>(descendant->Hint().c_str());
-  SendMessageA(toolTip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  const HintTools tools{toolTip_.get(), WindowHandle(), &descendant->Hint()};
+  AddHintTool(tools, descendant->WindowHandle());
+  // The mouse over a control's inner windows (the edit of a combo box, the button of a file name
+  // field) reaches them, not the control: they show its hint too. They exist by now, as a control
+  // creates its children before it is announced.
+  EnumChildWindows(descendant->WindowHandle(), AddInnerWindowTool,
+                   reinterpret_cast<LPARAM>(&tools));
 }
 
 void TForm::PlaceOnFirstShow() {
@@ -119,9 +148,12 @@ void TForm::ShowWithCommand(int showCommand) {
   Handle();
   PlaceOnFirstShow();
   const bool wasVisible = Visible();
-  TWindow::SetVisible(true);
+  // The command alone: shown first at normal size, a window started minimised would flash up and
+  // take the focus before it went to the taskbar.
   ShowWindow(WindowHandle(), showCommand);
-  if (!wasVisible) {
+  const bool visible = IsWindowVisible(WindowHandle()) != FALSE;
+  NoteVisible(visible);
+  if (visible && !wasVisible) {
     DoShow();
   }
 }

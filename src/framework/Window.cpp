@@ -210,6 +210,11 @@ void TWindow::SetVisible(bool visible) {
   OnVisibleChanged();
 }
 
+void TWindow::NoteVisible(bool visible) {
+  visible_ = visible;
+  OnVisibleChanged();
+}
+
 void TWindow::SetEnabled(bool enabled) {
   enabled_ = enabled;
   if (handle_ != nullptr) {

@@ -135,6 +135,9 @@ protected:
   int ControlId() const { return controlId_; }
   // Changes style bits of an existing native window (or of the one still to be created).
   void ChangeStyle(DWORD add, DWORD remove);
+  // Takes note that the native window was shown or hidden by other means (a show command of the
+  // platform), without showing or hiding it again.
+  void NoteVisible(bool visible);
 
 private:
   friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);

@@ -5,6 +5,9 @@
 namespace hivelark {
 namespace {
 
+// The date comes in the system code page, as every text of the log, whatever the locale's own.
+constexpr DWORD kShortDateFlags = DATE_SHORTDATE | LOCALE_USE_CP_ACP;
+
 std::string LocaleText(LCID locale, LCTYPE type, const char* fallback) {
   char text[128] = {};
   if (GetLocaleInfoA(locale, type, text, sizeof(text)) == 0) {
@@ -19,110 +22,35 @@ std::string TwoDigits(int value) {
   return text;
 }
 
-// How many times the character at `position` repeats from there.
-size_t RunLength(const std::string& pattern, size_t position) {
-  size_t end = position;
-  while (end < pattern.size() && pattern[end] == pattern[position]) {
-    ++end;
+// The system writes the date itself: only it knows the user's calendar (a Buddhist year, a
+// Japanese era) and the pattern's characters in every code page.
+std::string ShortDate(const SYSTEMTIME& time, LCID locale) {
+  const int size = GetDateFormatA(locale, kShortDateFlags, &time, nullptr, nullptr, 0);
+  if (size <= 0) {
+    return {};
   }
-  return end - position;
+  std::string text(static_cast<size_t>(size), '\0');
+  const int written = GetDateFormatA(locale, kShortDateFlags, &time, nullptr, text.data(), size);
+  text.resize(written > 0 ? static_cast<size_t>(written) - 1 : 0);
+  return text;
 }
 
 } // namespace
 
 RegionalSettings RegionalSettings::ForLocale(LCID locale) {
   RegionalSettings settings;
-  settings.shortDatePattern = LocaleText(locale, LOCALE_SSHORTDATE, "M/d/yyyy");
+  settings.locale = locale;
   settings.timeSeparator = LocaleText(locale, LOCALE_STIME, ":");
   settings.leadingZeroHour = LocaleText(locale, LOCALE_ITLZERO, "0") == "1";
   settings.twelveHourClock = LocaleText(locale, LOCALE_ITIME, "0") == "0";
   settings.morningMarker = LocaleText(locale, LOCALE_S1159, "AM");
   settings.afternoonMarker = LocaleText(locale, LOCALE_S2359, "PM");
   settings.markerFirst = LocaleText(locale, LOCALE_ITIMEMARKPOSN, "0") == "1";
-  for (int month = 0; month < 12; ++month) {
-    settings.monthNames[month] = LocaleText(locale, LOCALE_SMONTHNAME1 + month, "");
-    settings.shortMonthNames[month] = LocaleText(locale, LOCALE_SABBREVMONTHNAME1 + month, "");
-  }
-  // The platform counts the days from Monday (LOCALE_SDAYNAME1); SYSTEMTIME from Sunday.
-  for (int day = 0; day < 7; ++day) {
-    const int fromMonday = (day + 6) % 7;
-    settings.dayNames[day] = LocaleText(locale, LOCALE_SDAYNAME1 + fromMonday, "");
-    settings.shortDayNames[day] = LocaleText(locale, LOCALE_SABBREVDAYNAME1 + fromMonday, "");
-  }
   return settings;
 }
 
-std::string FormatDate(const SYSTEMTIME& time, const std::string& pattern,
-                       const RegionalSettings& settings) {
-  std::string text;
-  size_t position = 0;
-  while (position < pattern.size()) {
-    const char symbol = pattern[position];
-    if (symbol == '\'') {
-      // Quoted text; two quotes inside stand for one.
-      ++position;
-      while (position < pattern.size()) {
-        if (pattern[position] == '\'') {
-          if (position + 1 < pattern.size() && pattern[position + 1] == '\'') {
-            text += '\'';
-            position += 2;
-            continue;
-          }
-          ++position;
-          break;
-        }
-        text += pattern[position++];
-      }
-      continue;
-    }
-    const size_t run = RunLength(pattern, position);
-    const int month = time.wMonth >= 1 && time.wMonth <= 12 ? time.wMonth - 1 : 0;
-    const int day = time.wDayOfWeek <= 6 ? time.wDayOfWeek : 0;
-    switch (symbol) {
-    case 'd':
-      if (run == 1) {
-        text += std::to_string(time.wDay);
-      } else if (run == 2) {
-        text += TwoDigits(time.wDay);
-      } else if (run == 3) {
-        text += settings.shortDayNames[day];
-      } else {
-        text += settings.dayNames[day];
-      }
-      break;
-    case 'M':
-      if (run == 1) {
-        text += std::to_string(time.wMonth);
-      } else if (run == 2) {
-        text += TwoDigits(time.wMonth);
-      } else if (run == 3) {
-        text += settings.shortMonthNames[month];
-      } else {
-        text += settings.monthNames[month];
-      }
-      break;
-    case 'y':
-      if (run == 1) {
-        text += std::to_string(time.wYear % 100);
-      } else if (run == 2) {
-        text += TwoDigits(time.wYear);
-      } else {
-        text += std::to_string(time.wYear);
-      }
-      break;
-    case 'g':
-      break;
-    default:
-      text.append(run, symbol);
-      break;
-    }
-    position += run;
-  }
-  return text;
-}
-
 std::string FormatTimeStamp(const SYSTEMTIME& time, const RegionalSettings& settings) {
-  std::string text = FormatDate(time, settings.shortDatePattern, settings);
+  std::string text = ShortDate(time, settings.locale);
   if (time.wHour == 0 && time.wMinute == 0 && time.wSecond == 0) {
     return text;
   }

@@ -413,10 +413,11 @@ void TForm1::MonitorFailed(WPARAM monitorId) {
 }
 
 void TForm1::GetRooKey() {
-  const int index = combo1->ItemIndex();
-  if (index >= 0 && index < static_cast<int>(std::size(kRootKeyOfItem))) {
-    SelectedRootKey = kRootKeyOfItem[index];
-  }
+  // The root that the box shows: its text may have been pasted or cut without a selection
+  // following it. A text that names no root chooses none; an earlier Start's root never stands in.
+  const int index = combo1->NamedItemIndex();
+  SelectedRootKey =
+      index >= 0 && index < static_cast<int>(std::size(kRootKeyOfItem)) ? kRootKeyOfItem[index] : 0;
 }
 
 bool TForm1::GetKeyPath(std::string& keyPath) {
@@ -469,9 +470,10 @@ void TForm1::WMRegChange(WPARAM wParam, LPARAM lParam) {
   }
   const std::string where =
       std::string(kComputerPrefix) + RootKeyName(record.RootKey) + "\\" + record.KeyPath;
-  // One append for the whole entry: each append costs a walk over the control's lines.
-  mmo1->Append(std::string(kEntrySeparator) + "\r\n" + kDetectedPrefix + TimeStamp() + "\r\n" +
-               where + "\r\n");
+  // One append for the whole entry: each append costs a walk over the control's lines. The entry
+  // starts on a line of its own also after a line the user typed without pressing Enter.
+  mmo1->AppendOnOwnLine(std::string(kEntrySeparator) + "\r\n" + kDetectedPrefix + TimeStamp() +
+                        "\r\n" + where + "\r\n");
   switch (srdgrp2->ItemIndex()) {
   case kPopupAction:
     ShowMessageDialog(kDetectedPrefix + TimeStamp() + " " + where, mkInformation);

@@ -69,7 +69,8 @@ public:
   // The current monitor (the one made by the last Start), or none. The window never holds the
   // monitor itself: the monitor ends and frees itself, the link stays valid.
   std::shared_ptr<TRegMonitorLink> MonitorThread;
-  // The root key code of the last Start's check, 0 before the first.
+  // The root key code of the last Start's check: 0 before the first, and when the root key
+  // list's text named no root.
   DWORD SelectedRootKey = 0;
   // The key path field's text as the last check read it.
   std::string EnteredKeyPath;

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -100,13 +101,16 @@ TEST(Component, ComponentDestroyedBeforeItsOwnerLeavesTheOwnersList) {
 
 TEST(Window, PropertiesSetBeforeTheNativeWindowExistsAreAppliedWhenItIsCreated) {
   TApplication application;
+  application.CreateForm<TForm>();
+  // Not the main form: its native window waits until something needs it.
   auto* form = application.CreateForm<TForm>();
   auto* edit = new TestEdit(form);
   edit->SetParent(form);
   edit->SetBounds(10, 20, 150, 21);
   edit->SetText("typed");
   edit->SetEnabled(false);
-  EXPECT_FALSE(form->HandleAllocated() && edit->HandleAllocated() == false);
+  ASSERT_FALSE(form->HandleAllocated());
+  ASSERT_FALSE(edit->HandleAllocated());
   HWND handle = edit->Handle();
   ASSERT_NE(handle, nullptr);
   EXPECT_EQ(GetParent(handle), form->WindowHandle());
@@ -171,6 +175,53 @@ TEST(Form, ClientSizeBorderAndCentring) {
   GetWindowRect(form->WindowHandle(), &window);
   EXPECT_NEAR((window.left + window.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
   EXPECT_NEAR((window.top + window.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+}
+
+namespace {
+
+// A form that notes the states it passes through while it is visible.
+class ShowJournalForm : public TForm {
+public:
+  using TForm::TForm;
+  std::vector<std::string> states;
+
+protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_WINDOWPOSCHANGED && IsWindowVisible(WindowHandle())) {
+      Note(IsIconic(WindowHandle())   ? "minimized"
+           : IsZoomed(WindowHandle()) ? "maximized"
+                                      : "normal");
+    } else if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) {
+      Note("activated");
+    }
+    return TForm::WndProc(message, wParam, lParam);
+  }
+
+private:
+  void Note(const std::string& state) {
+    if (states.empty() || states.back() != state) {
+      states.push_back(state);
+    }
+  }
+};
+
+} // namespace
+
+TEST(Form, FirstShowUsesTheShowCommandAlone) {
+  {
+    TApplication application;
+    auto* form = application.CreateForm<ShowJournalForm>();
+    form->ShowWithCommand(SW_SHOWMINNOACTIVE);
+    EXPECT_EQ(form->states, std::vector<std::string>{"minimized"})
+        << "never at normal size, never active";
+  }
+  TApplication application;
+  auto* form = application.CreateForm<ShowJournalForm>();
+  form->ShowWithCommand(SW_SHOWMAXIMIZED);
+  const std::vector<std::string>& states = form->states;
+  EXPECT_EQ(std::count(states.begin(), states.end(), "normal"), 0) << "never at normal size first";
+  EXPECT_TRUE(IsZoomed(form->WindowHandle()));
+  EXPECT_TRUE(form->Visible());
 }
 
 namespace {

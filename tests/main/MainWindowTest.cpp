@@ -143,20 +143,13 @@ struct Placement {
 
 TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem) {
   const std::vector<Placement> placements = {
-      {"spnl1", form->spnl1, 0, 0, 503, 305},
-      {"spnl2", form->spnl2, 0, 305, 503, 197},
-      {"combo1", form->combo1, 17, 30, 149, form->combo1->Height()},
-      {"edt1", form->edt1, 172, 30, 313, 21},
-      {"srdgrp1", form->srdgrp1, 8, 70, 487, 44},
-      {"srdgrp2", form->srdgrp2, 8, 116, 487, 47},
-      {"edt2", form->edt2, 8, 178, 487, 21},
-      {"image2", form->image2, 18, 221, 48, 48},
-      {"image6", form->image6, 137, 221, 48, 48},
-      {"image7", form->image7, 201, 221, 48, 48},
-      {"image4", form->image4, 285, 221, 48, 48},
-      {"image5", form->image5, 374, 221, 48, 48},
-      {"image3", form->image3, 437, 221, 48, 48},
-      {"stsbr1", form->stsbr1, 1, 177, 501, 19},
+      {"spnl1", form->spnl1, 0, 0, 503, 305},     {"spnl2", form->spnl2, 0, 305, 503, 197},
+      {"combo1", form->combo1, 17, 30, 149, 21},  {"edt1", form->edt1, 172, 30, 313, 21},
+      {"srdgrp1", form->srdgrp1, 8, 70, 487, 44}, {"srdgrp2", form->srdgrp2, 8, 116, 487, 47},
+      {"edt2", form->edt2, 8, 178, 487, 21},      {"image2", form->image2, 18, 221, 48, 48},
+      {"image6", form->image6, 137, 221, 48, 48}, {"image7", form->image7, 201, 221, 48, 48},
+      {"image4", form->image4, 285, 221, 48, 48}, {"image5", form->image5, 374, 221, 48, 48},
+      {"image3", form->image3, 437, 221, 48, 48}, {"stsbr1", form->stsbr1, 1, 177, 501, 19},
       {"mmo1", form->mmo1, 1, 1, 501, 176},
   };
   for (const Placement& placement : placements) {
@@ -309,12 +302,52 @@ TEST_F(MainWindow, RootKeyAndFilterFollowTheChoices) {
   }
   form->combo1->SetItemIndex(-1);
   form->GetRooKey();
-  EXPECT_EQ(form->SelectedRootKey, 0x80000006u) << "no selection keeps the previous root";
+  EXPECT_EQ(form->SelectedRootKey, 0u) << "no selection, no text: no root, not the previous one";
   const DWORD filters[] = {0, 1, 4, 8};
   for (int index = 0; index < 4; ++index) {
     form->srdgrp1->SetItemIndex(index);
     EXPECT_EQ(form->GetFilterSettings(), filters[index]);
   }
+}
+
+TEST_F(MainWindow, StartWatchesTheRootThatTheListsTextNames) {
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_TRUE(GetComboBoxInfo(form->combo1->WindowHandle(), &info));
+  // As a paste puts it into the list's edit: no completion, and no selection follows.
+  const auto paste = [edit = info.hwndItem](const char* text) {
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+  };
+  form->combo1->SetItemIndex(3);
+  paste("hkey_current_user");
+  form->GetRooKey();
+  EXPECT_EQ(form->SelectedRootKey, 0x80000001u) << "the root named, letter case aside";
+
+  paste("HKEY_NOWHERE");
+  form->edt1->SetText("Software");
+  Answer answer("Error");
+  Click(form->image2);
+  EXPECT_EQ(answer.Message(), "Your Key Path doesn't Exists") << "not the earlier root";
+  EXPECT_EQ(form->SelectedRootKey, 0u);
+  EXPECT_FALSE(Monitoring());
+}
+
+TEST_F(MainWindow, EntryAfterALineTypedWithoutEnterStartsOnALineOfItsOwn) {
+  ScratchKey key;
+  StartOn(key.Path());
+  ASSERT_TRUE(Monitoring());
+  form->mmo1->SetFocus();
+  for (const char typed : std::string("note")) {
+    SendMessageA(form->mmo1->WindowHandle(), WM_CHAR, static_cast<WPARAM>(typed), 0);
+  }
+  key.SetValue("v", "1");
+  Pump([&] { return SplitLines(Log()).size() >= 4; });
+  EXPECT_EQ(Log(), "note\r\n" + std::string(58, '*') +
+                       "\r\nHivelark detected a change at 12/9/2026 2:05:07 PM\r\n"
+                       "On My Computer\\HKEY_CURRENT_USER\\" +
+                       key.Path() + "\r\n");
+  Click(form->image2);
 }
 
 TEST_F(MainWindow, ExecuteAProgramEnablesTheFileFieldAndOtherActionsClearIt) {
@@ -600,24 +633,30 @@ TEST_F(MainWindow, ControlsWithAHintShowItAsATooltip) {
       },
       reinterpret_cast<LPARAM>(&toolTip));
   ASSERT_NE(toolTip, nullptr);
-  const std::vector<std::pair<TWindow*, std::string>> hints = {
-      {form->combo1, "Select The Root Key"},
-      {form->edt1, "Enter The Key Path"},
-      {form->srdgrp1, "Select what to monitor"},
-      {form->edt2, "Browse and select executable file to launch on event"},
-      {form->image2, "Start / Stop Monitor"},
-      {form->image3, "Exit"},
+  COMBOBOXINFO combo{};
+  combo.cbSize = sizeof(combo);
+  ASSERT_TRUE(GetComboBoxInfo(form->combo1->WindowHandle(), &combo));
+  // The inner windows that take the mouse over most of their control show its hint too.
+  const std::vector<std::pair<HWND, std::string>> hints = {
+      {form->combo1->WindowHandle(), "Select The Root Key"},
+      {combo.hwndItem, "Select The Root Key"},
+      {form->edt1->WindowHandle(), "Enter The Key Path"},
+      {form->srdgrp1->WindowHandle(), "Select what to monitor"},
+      {form->edt2->WindowHandle(), "Browse and select executable file to launch on event"},
+      {form->edt2->Button().WindowHandle(), "Browse and select executable file to launch on event"},
+      {form->image2->WindowHandle(), "Start / Stop Monitor"},
+      {form->image3->WindowHandle(), "Exit"},
   };
-  for (const auto& [control, hint] : hints) {
+  for (const auto& [window, hint] : hints) {
     char text[256] = {};
     TOOLINFOA tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = form->WindowHandle();
-    tool.uId = reinterpret_cast<UINT_PTR>(control->WindowHandle());
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
     tool.uFlags = TTF_IDISHWND;
     tool.lpszText = text;
     SendMessageA(toolTip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
-    EXPECT_EQ(std::string(text), hint) << control->Name();
+    EXPECT_EQ(std::string(text), hint) << WindowClass(window);
   }
   const int tools = static_cast<int>(SendMessageA(toolTip, TTM_GETTOOLCOUNT, 0, 0));
   EXPECT_GE(tools, 12) << "every control with a hint, labels and panels not among them";
