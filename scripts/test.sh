@@ -11,6 +11,9 @@ for arch in "${arches[@]}"; do
   "$top/scripts/build.sh" "$arch"
 done
 "$top/scripts/check-pe.sh" "$top/build/i686/bin/Hivelark.exe"
+# The release package: its contents, the shipped program's header, imports and version, and that the
+# program the suite runs is, stripped, byte for byte the one in the package.
+"$top/scripts/check-dist.sh" "$top/build/i686/bin/Hivelark.exe"
 for arch in "${arches[@]}"; do
   "$top/scripts/wine-prefix.sh" "$top/build/$arch/wineprefix" "$arch"
 done
