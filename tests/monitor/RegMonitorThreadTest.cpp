@@ -195,7 +195,7 @@ TEST_F(RegMonitorTest, ReportsNeverCrossBetweenMonitors) {
 
   // Replaced while it is reporting: its message still names its own key, not the newest one's.
   std::shared_ptr<TRegMonitorLink> newest;
-  window.OnChange = [&] {
+  window.BeforeRead = [&] {
     if (!newest) {
       newLink->Stop();
       newest = Start(oldKey.Path());
