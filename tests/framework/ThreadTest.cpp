@@ -255,12 +255,15 @@ TEST(Thread, EscapedExceptionIsKeptSilently) {
       << "a message box was shown";
 }
 
+DWORD WINAPI DoNothing(void*) {
+  return 0;
+}
+
 TEST(Thread, ErrorTexts) {
   // The platform's own refusal of an absurd stack reservation gives the expected text.
   const SIZE_T absurd = std::numeric_limits<SIZE_T>::max() / 4;
-  ASSERT_EQ(CreateThread(
-                nullptr, absurd, [](void*) -> DWORD { return 0; }, nullptr,
-                CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr),
+  ASSERT_EQ(CreateThread(nullptr, absurd, DoNothing, nullptr,
+                         CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr),
             nullptr);
   const std::string creationText = SystemErrorMessage(GetLastError());
   try {
