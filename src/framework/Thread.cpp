@@ -45,14 +45,21 @@ void TThread::AfterConstruction() {
   }
 }
 
+// A free-on-terminate thread that runs may end and destroy this object at any moment, even before
+// ResumeThread returns: the state is written before the thread is let run and put back only when
+// it was not.
 void TThread::Resume() {
+  const bool wasStarted = started_.exchange(true);
+  const bool wasSuspended = suspended_.exchange(false);
   const DWORD previousCount = ResumeThread(handle_.get());
-  if (previousCount == THREAD_CALL_FAILED) {
-    RaiseThreadError(GetLastError());
+  if (previousCount != THREAD_CALL_FAILED && previousCount <= 1) {
+    return;
   }
-  if (previousCount <= 1) {
-    started_ = true;
-    suspended_ = false;
+  const DWORD code = GetLastError();
+  started_ = wasStarted;
+  suspended_ = wasSuspended;
+  if (previousCount == THREAD_CALL_FAILED) {
+    RaiseThreadError(code);
   }
 }
 

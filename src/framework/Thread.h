@@ -54,7 +54,8 @@ public:
   void AfterConstruction();
 
   // ResumeThread; the thread runs again once every Suspend has been matched. Raises EThread
-  // "Thread Error: %s (%d)" when the system call fails.
+  // "Thread Error: %s (%d)" when the system call fails. Once it has let a free-on-terminate
+  // thread run, it no longer touches the object, which may be gone by the time it returns.
   void Resume();
   // SuspendThread: halts the thread wherever it is, also inside a wait or a sent message. Raises
   // EThread "Thread Error: %s (%d)" when the system call fails, leaving Suspended() as it was.

@@ -400,8 +400,10 @@ void TForm1::EnableSettings() {
 }
 
 void TForm1::MonitorFailed(WPARAM monitorId) {
-  // Only the current monitor's end concerns the window; a stopped one's is old news.
-  if (!MonitorThread || MonitorThread->Id() != monitorId) {
+  // Any process can post this notice, and it can arrive after a Stop: only the current monitor's
+  // link tells whether that monitor has really ended with a failure that the user did not stop.
+  if (!MonitorThread || MonitorThread->Id() != monitorId || MonitorThread->StopRequested() ||
+      !MonitorThread->Ended() || MonitorThread->FailureText().empty()) {
     return;
   }
   const std::string reason = MonitorThread->FailureText();

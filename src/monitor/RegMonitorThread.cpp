@@ -13,8 +13,17 @@ std::atomic<WPARAM> lastLinkId{0};
 
 // Every link alive in the process. ReadChangeMessage accepts an lParam only when it is the key
 // path text of one of them; the lock keeps a link from being destroyed while its text is copied.
-std::mutex liveLinksMutex;
-std::vector<const TRegMonitorLink*> liveLinks;
+struct LiveLinks {
+  std::mutex mutex;
+  std::vector<const TRegMonitorLink*> links;
+};
+
+// Never destroyed: the window does not wait for its monitor to end, so a monitor may destroy its
+// link while the process exits, after the runtime has destroyed its static objects.
+LiveLinks& TheLiveLinks() {
+  static LiveLinks& liveLinks = *new LiveLinks;
+  return liveLinks;
+}
 
 } // namespace
 
@@ -23,13 +32,15 @@ TRegMonitorLink::TRegMonitorLink() : id_(++lastLinkId) {
   if (!stopEvent_) {
     throw Exception("Unable to create the registry monitor: " + SystemErrorMessage(GetLastError()));
   }
-  const std::lock_guard lock(liveLinksMutex);
-  liveLinks.push_back(this);
+  LiveLinks& live = TheLiveLinks();
+  const std::lock_guard lock(live.mutex);
+  live.links.push_back(this);
 }
 
 TRegMonitorLink::~TRegMonitorLink() {
-  const std::lock_guard lock(liveLinksMutex);
-  liveLinks.erase(std::find(liveLinks.begin(), liveLinks.end(), this));
+  LiveLinks& live = TheLiveLinks();
+  const std::lock_guard lock(live.mutex);
+  live.links.erase(std::find(live.links.begin(), live.links.end(), this));
 }
 
 void TRegMonitorLink::Stop() {
@@ -51,8 +62,9 @@ void TRegMonitorLink::Finish(const std::string& failureText) {
 }
 
 bool ReadChangeMessage(WPARAM wParam, LPARAM lParam, TChangeData& record) {
-  const std::lock_guard lock(liveLinksMutex);
-  for (const TRegMonitorLink* link : liveLinks) {
+  LiveLinks& live = TheLiveLinks();
+  const std::lock_guard lock(live.mutex);
+  for (const TRegMonitorLink* link : live.links) {
     if (link->IsSender(lParam) && link->rootKey_ == wParam) {
       record.RootKey = link->rootKey_;
       record.KeyPath = link->keyPath_;

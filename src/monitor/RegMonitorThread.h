@@ -40,7 +40,9 @@
 //
 // ReadChangeMessage gives the sender's own record even when the sender is a monitor that was
 // stopped while it was already reporting, after a newer one started. In the WM_REGMONITOR_FAILED
-// handler: if (link_ && wParam == link_->Id()) show link_->FailureText().
+// handler, believe the link rather than the message, which any process can post and which can
+// arrive after a Stop: show link_->FailureText() only when link_ && wParam == link_->Id() &&
+// !link_->StopRequested() && link_->Ended() and the text is not empty.
 namespace hivelark {
 
 // What a report names: the watched key (never the sub-key or value that changed). A default

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <limits>
 
@@ -142,6 +144,83 @@ TEST(Thread, FreeOnTerminateDestroysTheObjectOnItsOwnThread) {
   EXPECT_FALSE(ran);
 }
 
+// Points this program's imports of the system function `name` at `replacement`; returns the
+// previous target, or null when the program does not import it.
+void* RedirectImport(const char* name, void* replacement) {
+  auto* const base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+  const auto* const headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports =
+      headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  void* previous = nullptr;
+  for (auto* library =
+           reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+       library->Name != 0; ++library) {
+    auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+    for (; names->u1.AddressOfData != 0; ++names, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
+          std::strcmp(
+              reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name,
+              name) != 0) {
+        continue;
+      }
+      DWORD protection = 0;
+      VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &protection);
+      previous = reinterpret_cast<void*>(slot->u1.Function);
+      slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+      VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), protection, &protection);
+    }
+  }
+  return previous;
+}
+
+// Ends at once and frees itself. Its memory is poisoned and kept when it is freed, so that a
+// write to the object after its end shows.
+class PoisonedThread : public TThread {
+public:
+  PoisonedThread() : TThread(false) { SetFreeOnTerminate(true); }
+  static void operator delete(void* memory, std::size_t size) {
+    std::memset(memory, POISON, size);
+    freed = static_cast<unsigned char*>(memory);
+    freedSize = size;
+    SetEvent(freedEvent);
+  }
+  static constexpr unsigned char POISON = 0xDD;
+  static inline HANDLE freedEvent = nullptr;
+  static inline unsigned char* freed = nullptr;
+  static inline std::size_t freedSize = 0;
+
+protected:
+  void Execute() override {}
+};
+
+using ResumeThreadFunction = DWORD(WINAPI*)(HANDLE);
+ResumeThreadFunction systemResumeThread = nullptr;
+
+// The system's ResumeThread, returning only once the thread has ended and freed itself: as late
+// as a caller can come back from it.
+DWORD WINAPI ResumeThreadAndAwaitItsEnd(HANDLE thread) {
+  const DWORD previousCount = systemResumeThread(thread);
+  WaitForSingleObject(PoisonedThread::freedEvent, BOUND_MS);
+  return previousCount;
+}
+
+TEST(Thread, FreeOnTerminateObjectIsNeverTouchedOnceLetRun) {
+  UniqueHandle freedEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  PoisonedThread::freedEvent = freedEvent.get();
+  systemResumeThread = reinterpret_cast<ResumeThreadFunction>(
+      RedirectImport("ResumeThread", reinterpret_cast<void*>(ResumeThreadAndAwaitItsEnd)));
+  ASSERT_NE(systemResumeThread, nullptr);
+  StartThread<PoisonedThread>();
+  RedirectImport("ResumeThread", reinterpret_cast<void*>(systemResumeThread));
+  ASSERT_TRUE(Signalled(freedEvent.get()));
+  EXPECT_TRUE(std::all_of(PoisonedThread::freed, PoisonedThread::freed + PoisonedThread::freedSize,
+                          [](unsigned char byte) { return byte == PoisonedThread::POISON; }))
+      << "the object was written after it had freed itself";
+  ::operator delete(PoisonedThread::freed);
+}
+
 TEST(Thread, OnTerminateRunsOnTheMainThreadAfterTheBody) {
   ASSERT_TRUE(IsMainThread());
   std::atomic<bool> bodyDone{false};
@@ -176,12 +255,15 @@ TEST(Thread, EscapedExceptionIsKeptSilently) {
       << "a message box was shown";
 }
 
+DWORD WINAPI DoNothing(void*) {
+  return 0;
+}
+
 TEST(Thread, ErrorTexts) {
   // The platform's own refusal of an absurd stack reservation gives the expected text.
   const SIZE_T absurd = std::numeric_limits<SIZE_T>::max() / 4;
-  ASSERT_EQ(CreateThread(
-                nullptr, absurd, [](void*) __attribute__((stdcall)) -> DWORD { return 0; }, nullptr,
-                CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr),
+  ASSERT_EQ(CreateThread(nullptr, absurd, DoNothing, nullptr,
+                         CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr),
             nullptr);
   const std::string creationText = SystemErrorMessage(GetLastError());
   try {

@@ -397,6 +397,47 @@ TEST_F(MainWindow, MonitorThatCannotWatchItsKeyIsReportedAndStopped) {
   EXPECT_TRUE(IsWindowEnabled(form->edt1->WindowHandle()));
 }
 
+TEST_F(MainWindow, FailureNoticeCountsOnlyWhenTheLinkSaysTheMonitorFailed) {
+  // Whether handling what `act` leaves queued shows an error box. This thread pumps for longer
+  // than the answerer looks, so that the answerer never waits on it.
+  const auto showsErrorBox = [&](const std::function<void()>& act) {
+    Answer answer("Error", 500);
+    act();
+    Pump([] { return false; }, 800);
+    return answer.Answered();
+  };
+
+  // Forged, with the running monitor's own number: it keeps running and can still be stopped.
+  ScratchKey running;
+  StartOn(running.Path());
+  const auto runningLink = form->MonitorThread;
+  EXPECT_FALSE(showsErrorBox(
+      [&] { PostMessageA(form->WindowHandle(), WM_REGMONITOR_FAILED, runningLink->Id(), 0); }));
+  EXPECT_TRUE(Monitoring());
+  EXPECT_EQ(Status(), "Monitoring Started...");
+  Click(form->image2);
+  Pump([&] { return runningLink->Ended(); });
+  EXPECT_TRUE(runningLink->Ended());
+
+  // A real failure whose notice is still queued when the user presses Stop.
+  auto failing = std::make_unique<ScratchKey>();
+  failing->CreateSubKey("inner");
+  StartOn(failing->Path());
+  const auto failedLink = form->MonitorThread;
+  failing.reset();
+  // Only sent messages (the report of the removal) are handled: the posted notice waits.
+  for (const DWORD start = GetTickCount();
+       !failedLink->Ended() && GetTickCount() - start < 10000;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  ASSERT_NE(failedLink->FailureText(), "");
+  EXPECT_FALSE(showsErrorBox([&] { Click(form->image2); }));
+  EXPECT_EQ(Status(), "Monitor Stoped");
+  EXPECT_FALSE(Monitoring());
+}
+
 TEST_F(MainWindow, StartStopStartLeavesOneMonitorAlive) {
   ScratchKey first;
   ScratchKey second;

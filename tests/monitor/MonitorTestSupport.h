@@ -105,7 +105,9 @@ public:
 
   HWND Handle() const { return handle_; }
 
-  // Runs inside the WM_REGCHANGE handler, after the report has been recorded.
+  // Run inside the WM_REGCHANGE handler: BeforeRead before the record is read, OnChange after the
+  // report has been recorded.
+  std::function<void()> BeforeRead;
   std::function<void()> OnChange;
   std::vector<Report> reports;
   std::vector<WPARAM> failures;
@@ -114,6 +116,9 @@ private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<ReceiverWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (self != nullptr && message == WM_REGCHANGE) {
+      if (self->BeforeRead) {
+        self->BeforeRead();
+      }
       Report report{lParam, false, {}};
       report.fromMonitor = ReadChangeMessage(wParam, lParam, report.record);
       self->reports.push_back(report);

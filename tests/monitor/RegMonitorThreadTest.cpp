@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace hivelark;
 using namespace hivelark::monitortest;
 
@@ -193,7 +195,7 @@ TEST_F(RegMonitorTest, ReportsNeverCrossBetweenMonitors) {
 
   // Replaced while it is reporting: its message still names its own key, not the newest one's.
   std::shared_ptr<TRegMonitorLink> newest;
-  window.OnChange = [&] {
+  window.BeforeRead = [&] {
     if (!newest) {
       newLink->Stop();
       newest = Start(oldKey.Path());
@@ -334,6 +336,80 @@ TEST_F(RegMonitorTest, FailuresArePostedAndEndTheMonitor) {
   EXPECT_EQ(failureOf(link), "Unable to watch registry key " + key.Path() + ": " +
                                  SystemErrorMessage(ERROR_KEY_DELETED));
   EXPECT_EQ(window.reports.size(), 1u);
+}
+
+// Set for the child process of the exit test.
+constexpr char EXIT_CHILD_VARIABLE[] = "HIVELARK_MONITOR_EXIT_CHILD";
+
+// Holds in its first arming until released, then fails.
+class HeldMonitor : public TRegMonitorThread {
+public:
+  HeldMonitor(HANDLE held, HANDLE release) : held_(held), release_(release) {}
+
+protected:
+  LONG ArmNotification(HKEY, DWORD, HANDLE) override {
+    SetEvent(held_);
+    WaitForSingleObject(release_, INFINITE);
+    return ERROR_KEY_DELETED;
+  }
+
+private:
+  HANDLE held_;
+  HANDLE release_;
+};
+
+// Releases the held monitors and waits for their end as the last thing the process does.
+struct HeldAtExit {
+  UniqueHandle release{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  std::vector<UniqueHandle> threads;
+  // Constructed first, so destroyed last: after every other static object of the process.
+  ~HeldAtExit() {
+    SetEvent(release.get());
+    for (const UniqueHandle& thread : threads) {
+      WaitForSingleObject(thread.get(), 10000);
+    }
+  }
+};
+__attribute__((init_priority(101))) HeldAtExit heldAtExit;
+
+TEST(RegMonitorAtExit, ProcessEndsCleanlyWhileMonitorsAreEnding) {
+  // The child: monitors still on their way out when the process exits, as when the window
+  // closes without waiting for its monitor.
+  if (GetEnvironmentVariableA(EXIT_CHILD_VARIABLE, nullptr, 0) != 0) {
+    for (int i = 0; i < 3; ++i) {
+      UniqueHandle held(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+      std::unique_ptr<TRegMonitorThread> monitor(
+          new HeldMonitor(held.get(), heldAtExit.release.get()));
+      monitor->SetRootKey(HKEY_CURRENT_USER_CODE);
+      monitor->SetKeyPath("Software");
+      HANDLE thread = nullptr;
+      DuplicateHandle(GetCurrentProcess(), monitor->Handle(), GetCurrentProcess(), &thread,
+                      SYNCHRONIZE, FALSE, 0);
+      heldAtExit.threads.emplace_back(thread);
+      TRegMonitorThread::Start(std::move(monitor));
+      WaitForSingleObject(held.get(), 10000);
+    }
+    std::exit(0);
+  }
+  char program[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, program, MAX_PATH);
+  std::string commandLine = std::string("\"") + program + "\" --gtest_filter=RegMonitorAtExit.*";
+  SetEnvironmentVariableA(EXIT_CHILD_VARIABLE, "1");
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  const bool started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                      nullptr, nullptr, &startup, &process);
+  SetEnvironmentVariableA(EXIT_CHILD_VARIABLE, nullptr);
+  ASSERT_TRUE(started);
+  const UniqueHandle child(process.hProcess);
+  CloseHandle(process.hThread);
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(child.get(), 60000) == WAIT_TIMEOUT) {
+    TerminateProcess(child.get(), 99);
+  }
+  GetExitCodeProcess(child.get(), &code);
+  EXPECT_EQ(code, 0u) << std::hex << code;
 }
 
 } // namespace
