@@ -33,7 +33,7 @@ TEST(Startup, WindowsAreCreatedInOrderWithTheirTitles) {
 
   ASSERT_NE(AboutBox, nullptr);
   EXPECT_FALSE(AboutBox->HandleAllocated()) << "no native window until first shown";
-  EXPECT_EQ(AboutBox->Text(), kTestTitle);
+  EXPECT_EQ(AboutBox->Text(), "Hivelark 1.0");
   ASSERT_EQ(application.Components().size(), 2u);
   EXPECT_EQ(application.Components()[0], main);
   EXPECT_EQ(application.Components()[1], AboutBox);
