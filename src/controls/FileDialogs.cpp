@@ -4,6 +4,8 @@
 #include "framework/Exception.h"
 #include "framework/ModalScope.h"
 
+#include <cderr.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -59,8 +61,7 @@ std::string FilterToNulSeparated(const std::string& filter) {
 // GetOpenFileNameA or GetSaveFileNameA, looked up when a dialog is first run. The dialogs' library
 // is loaded then and kept to the end: it is not imported, as loading it (and what it pulls in) at
 // the program's start costs a noticeable part of the time to the first window.
-BOOL RunSystemDialog(const char* function, OPENFILENAMEA& record) {
-  using TDialogFunction = BOOL(WINAPI*)(OPENFILENAMEA*);
+FARPROC DialogLibraryFunction(const char* function) {
   static HMODULE library = nullptr;
   if (library == nullptr) {
     library = LoadLibraryA("comdlg32.dll");
@@ -70,7 +71,28 @@ BOOL RunSystemDialog(const char* function, OPENFILENAMEA& record) {
     throw Exception(
         Format("Cannot load the file dialogs: %s", SystemErrorMessage(GetLastError()).c_str()));
   }
+  return address;
+}
+
+BOOL RunSystemDialog(const char* function, OPENFILENAMEA& record) {
+  using TDialogFunction = BOOL(WINAPI*)(OPENFILENAMEA*);
+  FARPROC address = DialogLibraryFunction(function);
   return reinterpret_cast<TDialogFunction>(reinterpret_cast<void*>(address))(&record);
+}
+
+// Why the last dialog on this thread returned without a file: 0 when the user cancelled it.
+DWORD DialogError() {
+  using TErrorFunction = DWORD(WINAPI*)();
+  FARPROC address = DialogLibraryFunction("CommDlgExtendedError");
+  return reinterpret_cast<TErrorFunction>(reinterpret_cast<void*>(address))();
+}
+
+[[noreturn]] void DialogFailed(DWORD error) {
+  if (error == FNERR_BUFFERTOOSMALL) {
+    throw Exception("The chosen file name is too long");
+  }
+  throw Exception(
+      Format("The file dialog cannot be shown (error 0x%04lX)", static_cast<unsigned long>(error)));
 }
 
 // The form whose monitor the dialog opens on: the active form, else the main form.
@@ -175,6 +197,9 @@ bool TOpenDialog::Run(const TFileDialogFunction& systemDialog) {
     confirmed = systemDialog(record);
   }
   if (!confirmed) {
+    if (const DWORD error = DialogError(); error != 0) {
+      DialogFailed(error);
+    }
     return false;
   }
   fileName_.assign(file.data(), strnlen(file.data(), file.size()));

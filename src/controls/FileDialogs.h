@@ -96,8 +96,9 @@ public:
   int HelpContext() const { return helpContext_; }
   void SetHelpContext(int helpContext) { helpContext_ = helpContext; }
 
-  // Runs the dialog; true when the user confirmed a file. A dialog that cannot be shown counts as
-  // cancelled.
+  // Runs the dialog; true when the user confirmed a file, false when they cancelled it. A dialog
+  // that fails (the chosen name too long for the file name buffer, or one that cannot be shown)
+  // raises Exception, which the application's error box shows.
   virtual bool Execute();
 
   void SetDialogFunction(TFileDialogFunction function) { dialogFunction_ = std::move(function); }

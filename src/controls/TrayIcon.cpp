@@ -152,12 +152,22 @@ void TCustomTrayIcon::SetVisible(bool visible) {
   visible_ = visible;
   if (visible) {
     TakeShownIcon();
-    if (!Notify(NIM_ADD)) {
+    Add();
+    if (!shown_ && !Loading()) {
       throw Exception("Cannot create shell notification icon");
     }
-  } else if (!Notify(NIM_DELETE) && !Loading()) {
-    throw Exception("Cannot remove shell notification icon");
+  } else {
+    shown_ = false;
+    if (!Notify(NIM_DELETE) && !Loading()) {
+      throw Exception("Cannot remove shell notification icon");
+    }
   }
+}
+
+void TCustomTrayIcon::Add() {
+  // A shell that announces its taskbar while starting may already hold the icon added just
+  // before: then only an update succeeds.
+  shown_ = Notify(NIM_ADD) || Notify(NIM_MODIFY);
 }
 
 void TCustomTrayIcon::SetPopupMenu(TPopupMenu* menu) {
@@ -185,6 +195,7 @@ bool TCustomTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRE
   case WM_ENDSESSION:
     if (wParam != FALSE) {
       Notify(NIM_DELETE);
+      shown_ = false;
     }
     return true;
   case WM_TRAYICON_CALLBACK:
@@ -193,7 +204,7 @@ bool TCustomTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRE
   default:
     if (message == TaskbarCreatedMessage()) {
       if (visible_) {
-        Notify(NIM_ADD);
+        Add();
       }
       return true;
     }

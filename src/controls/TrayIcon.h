@@ -46,11 +46,15 @@ public:
   HICON Icon() const { return icon_.get(); }
   void SetIcon(HICON icon);
 
-  // Whether the icon is in the notification area (default false). Adding it raises "Cannot
-  // create shell notification icon" when the shell refuses, removing it "Cannot remove shell
-  // notification icon" (not while the owner's layout is being built).
+  // Whether the icon is wanted in the notification area (default false). A shell that refuses
+  // the icon raises "Cannot create shell notification icon", one that refuses its removal
+  // "Cannot remove shell notification icon"; neither is raised while the owner's layout is
+  // being built, as at a start before the shell runs: a wanted icon is added when the shell
+  // announces its taskbar.
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
+  // Whether the shell took the icon and shows it now.
+  bool Shown() const { return shown_; }
 
   // The menu a right click opens, or null; it may be destroyed before the icon.
   TPopupMenu* PopupMenu() const { return popupMenu_; }
@@ -88,6 +92,7 @@ private:
   void HandleCallback(LPARAM event);
   void ShowPopupMenu(int x, int y);
   BOOL Notify(DWORD message);
+  void Add();
   void TakeShownIcon();
 
   std::unique_ptr<TTrayIconWindow> window_;
@@ -99,6 +104,7 @@ private:
   UniqueIcon icon_;
   UniqueIcon applicationIcon_;
   bool visible_ = false;
+  bool shown_ = false;
   bool isClicked_ = false;
   TPopupMenu* popupMenu_ = nullptr;
 };

@@ -13,8 +13,9 @@
 namespace hivelark {
 
 // The application object: one per process, created on the main thread before anything else. It
-// owns the hidden application window and the forms, runs the message loop and shows exceptions
-// that escape a handler in its error box. Main thread only.
+// keeps COM initialised on the main thread (single-threaded apartment) for its whole life, owns
+// the hidden application window and the forms, runs the message loop and shows exceptions that
+// escape a handler in its error box. Main thread only.
 class TApplication : public TComponent {
 public:
   TApplication();
@@ -71,6 +72,9 @@ private:
   void AddForm(TForm* form);
   void ProcessMessage(MSG& message);
 
+  // First in, last out: the shell's calls (the launcher's open requests among them) need COM on
+  // the main thread while any window lives.
+  ComApartmentScope comApartment_;
   UniqueWindow handle_;
   std::string title_;
   bool mainFormOnTaskBar_ = false;

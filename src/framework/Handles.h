@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -174,6 +175,27 @@ public:
 private:
   HGLOBAL memory_;
   void* data_;
+};
+
+// COM on the calling thread for one scope, in a single-threaded apartment as the shell's calls
+// want it. A thread that is already in the multithreaded apartment stays there, and the scope
+// then ends nothing.
+class ComApartmentScope {
+public:
+  ComApartmentScope()
+      : initialised_(
+            SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+  }
+  ComApartmentScope(const ComApartmentScope&) = delete;
+  ComApartmentScope& operator=(const ComApartmentScope&) = delete;
+  ~ComApartmentScope() {
+    if (initialised_) {
+      CoUninitialize();
+    }
+  }
+
+private:
+  bool initialised_;
 };
 
 } // namespace hivelark

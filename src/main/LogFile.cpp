@@ -24,6 +24,43 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, separator + 1);
 }
 
+std::string FileNameOf(const std::string& path) {
+  const size_t separator = path.find_last_of("\\/:");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+// Creates an empty file of a new name in `folder` and returns its path. GetTempFileNameA refuses a
+// folder longer than MAX_PATH - 14 characters even where the file to save still fits: there the
+// name is made of as many hexadecimal digits as the file's own name has characters (at most 8),
+// so that it fits wherever the file does.
+std::string CreateTemporaryFile(const std::string& folder, const std::string& fileName) {
+  char temporaryPath[MAX_PATH] = {};
+  if (folder.size() <= MAX_PATH - 14) {
+    if (GetTempFileNameA(folder.c_str(), "hvl", 0, temporaryPath) == 0) {
+      return {};
+    }
+    return temporaryPath;
+  }
+  const int digits = static_cast<int>(std::clamp<size_t>(fileName.size(), 1, 8));
+  const std::string prefix = folder.back() == '\\' ? folder : folder + "\\";
+  const DWORD range = digits >= 8 ? 0xFFFFFFFFu : (1u << (4 * digits)) - 1;
+  DWORD candidate = GetTickCount() ^ (GetCurrentProcessId() << 8);
+  for (DWORD tries = 0; tries <= std::min<DWORD>(range, 0xFFFF); ++tries, ++candidate) {
+    const std::string path =
+        prefix + Format("%0*lX", digits, static_cast<unsigned long>(candidate & range));
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
+      return path;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
+      return {};
+    }
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return {};
+}
+
 // Removes the temporary file unless it was put in place.
 class TemporaryFile {
 public:
@@ -52,8 +89,8 @@ void SaveLogFile(const std::string& path, const std::string& text) {
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
     CannotCreate(path, ERROR_ACCESS_DENIED);
   }
-  char temporaryPath[MAX_PATH] = {};
-  if (GetTempFileNameA(FolderOf(path).c_str(), "hvl", 0, temporaryPath) == 0) {
+  const std::string temporaryPath = CreateTemporaryFile(FolderOf(path), FileNameOf(path));
+  if (temporaryPath.empty()) {
     CannotCreate(path, GetLastError());
   }
   TemporaryFile temporary(temporaryPath);
@@ -77,9 +114,30 @@ void SaveLogFile(const std::string& path, const std::string& text) {
       throw Exception("Stream write error");
     }
   }
-  if (!MoveFileExA(temporary.Path().c_str(), path.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    CannotCreate(path, GetLastError());
+  // Replacing keeps the old file's attributes and permissions, which a move would drop. Some
+  // implementations of ReplaceFileA only move the file, so the attributes that a user sets are
+  // also given to the new file beforehand.
+  bool placed = false;
+  DWORD error = ERROR_SUCCESS;
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    constexpr DWORD kKeptAttributes =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    SetFileAttributesA(temporary.Path().c_str(),
+                       (attributes & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE);
+    // What cannot be carried over (no permissions on the volume, say) does not stop the save.
+    placed = ReplaceFileA(path.c_str(), temporary.Path().c_str(), nullptr,
+                          REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    error = GetLastError();
+  }
+  // Where no file stands (none was there, it went meanwhile, or a replacement that failed half
+  // way removed it), the temporary file is moved into place.
+  if (!placed && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    placed = MoveFileExA(temporary.Path().c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    error = GetLastError();
+  }
+  if (!placed) {
+    CannotCreate(path, error);
   }
   temporary.Keep();
 }

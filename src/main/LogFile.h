@@ -4,7 +4,8 @@
 
 namespace hivelark {
 
-// Writes `text` byte for byte as the file `path`, replacing any file of that name without asking.
+// Writes `text` byte for byte as the file `path`, replacing any file of that name without asking;
+// a replaced file's attributes and permissions stay with the name.
 // The old file is never destroyed on failure: the text goes to a temporary file in the same
 // folder, which is flushed and only then put in the old file's place. Raises Exception
 // "Cannot create file "<path>". <system text>" when the file cannot be made or replaced, and

@@ -318,7 +318,12 @@ void TForm1::image3Click(TComponent*) {
 }
 
 void TForm1::image4Click(TComponent*) {
-  Hide();
+  // Hidden without an icon to bring it back, the window would be lost to the user.
+  if (trycn1->Shown()) {
+    Hide();
+  } else {
+    ShowWithCommand(SW_MINIMIZE);
+  }
 }
 
 void TForm1::trycn1Click(TComponent*) {

@@ -6,11 +6,9 @@
 
 namespace hivelark {
 
-constexpr char kApplicationTitle[] = "Hivelark 1.0";
-
-void CreateHivelarkForms(TApplication& application) {
+void CreateHivelarkForms(TApplication& application, const char* title) {
   application.SetMainFormOnTaskBar(true);
-  application.SetTitle(kApplicationTitle);
+  application.SetTitle(title);
   application.CreateForm<TForm1>();
   AboutBox = application.CreateForm<TAboutBox>();
 }
@@ -18,7 +16,7 @@ void CreateHivelarkForms(TApplication& application) {
 int RunHivelark() {
   TApplication application;
   try {
-    CreateHivelarkForms(application);
+    CreateHivelarkForms(application, kApplicationTitle);
   } catch (...) {
     // Without its main window the program cannot run: say why and end.
     application.HandleException(std::current_exception());

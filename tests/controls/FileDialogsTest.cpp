@@ -1,6 +1,7 @@
 #include "controls/FileDialogTestSupport.h"
 #include "controls/FileDialogs.h"
 #include "framework/Application.h"
+#include "framework/Exception.h"
 #include "framework/Form.h"
 #include "support/WindowDriver.h"
 
@@ -46,6 +47,49 @@ TEST(FileDialog, SaveDialogRunsTheSystemSaveDialogOverADisabledProgram) {
   EXPECT_TRUE(IsWindowEnabled(formWindow));
   EXPECT_EQ(GetActiveWindow(), formWindow);
   EXPECT_TRUE(PlacedOnTheFormsMonitor(bounds, formWindow));
+}
+
+TEST(FileDialog, DialogThatFailsIsAnErrorAndOnlyACancelIsSilent) {
+  TApplication application;
+  auto* form = application.CreateForm<TForm>();
+  form->Show();
+  TempFolder temp("failing dialog");
+  auto* dialog = new TsSaveDialog(form);
+  dialog->SetTitle("Save Registry Log");
+  using TSystemDialog = BOOL(WINAPI*)(OPENFILENAMEA*);
+  const auto systemDialog = reinterpret_cast<TSystemDialog>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("comdlg32.dll"), "GetSaveFileNameA")));
+  ASSERT_NE(systemDialog, nullptr);
+  // The system's own dialog, with a file name buffer too small for the name chosen.
+  dialog->SetDialogFunction([&](OPENFILENAMEA& record) {
+    record.nMaxFile = 8;
+    return systemDialog(&record);
+  });
+  std::string error;
+  {
+    DialogAnswerer answerer("#32770", "Save Registry Log", [&](HWND window) {
+      ChooseInFileDialog(window, temp.Path() + "\\RegLog.txt");
+    });
+    try {
+      dialog->Execute();
+    } catch (const Exception& raised) {
+      error = raised.what();
+    }
+    answerer.Join();
+    ASSERT_TRUE(answerer.Answered());
+  }
+  EXPECT_EQ(error, "The chosen file name is too long");
+
+  dialog->SetDialogFunction([&](OPENFILENAMEA& record) { return systemDialog(&record); });
+  DialogAnswerer answerer("#32770", "Save Registry Log", [](HWND window) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+  });
+  bool confirmed = true;
+  EXPECT_NO_THROW(confirmed = dialog->Execute());
+  answerer.Join();
+  ASSERT_TRUE(answerer.Answered());
+  EXPECT_FALSE(confirmed);
 }
 
 } // namespace

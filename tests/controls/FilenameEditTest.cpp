@@ -236,7 +236,8 @@ TEST_F(FilenameEditTest, DialogRecordAndTheSecondBrowseStartingFromTheFirstChoic
   field->Browse();
   ASSERT_EQ(fake.calls.size(), 1u);
   const DialogCall& first = fake.calls[0];
-  EXPECT_EQ(first.record.lStructSize, sizeof(OPENFILENAMEA));
+  // The full record with FlagsEx, as the dialogs since Windows 2000 take it.
+  EXPECT_EQ(first.record.lStructSize, sizeof(void*) == 4 ? 88u : 152u);
   EXPECT_EQ(first.record.hwndOwner, application.Handle());
   EXPECT_EQ(first.record.hInstance, GetModuleHandleA(nullptr));
   const char filter[] = "Program Files *.exe\0*.exe\0Bath Files *.bat\0*.bat\0";

@@ -3,6 +3,8 @@
 #include "framework/Form.h"
 #include "support/WindowDriver.h"
 
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -42,7 +44,18 @@ struct ErrorBoxSeen {
   std::string text;
   int buttons = 0;
   int icons = 0;
+  HICON icon = nullptr;
 };
+
+BOOL CALLBACK TakeShownIcon(HWND child, LPARAM seen) {
+  if (WindowClass(child) == "Static" &&
+      (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    reinterpret_cast<ErrorBoxSeen*>(seen)->icon =
+        reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    return FALSE;
+  }
+  return TRUE;
+}
 
 // Raises `raise` inside a handler, answers the error box that follows and reports what it showed.
 // Also checks that the loop goes on afterwards.
@@ -57,6 +70,7 @@ ErrorBoxSeen RaiseInHandler(std::function<void()> raise) {
     seen.text = WindowText(text);
     seen.buttons = CountChildren(box, "Button");
     seen.icons = CountChildren(box, "Static", SS_ICON);
+    EnumChildWindows(box, TakeShownIcon, reinterpret_cast<LPARAM>(&seen));
     PressButton(box, "OK");
   });
   PostMessageA(form->Handle(), WM_TEST_THROW, 0, 0);
@@ -85,6 +99,7 @@ TEST(ErrorBox, ExceptionEscapingAHandlerIsShownAndTheLoopGoesOn) {
   EXPECT_EQ(seen.text, "abc.");
   EXPECT_EQ(seen.buttons, 1);
   EXPECT_EQ(seen.icons, 1);
+  EXPECT_EQ(seen.icon, LoadIconA(nullptr, IDI_HAND)) << "the error icon";
   EXPECT_EQ(RaiseInHandler([] { throw Exception("abc!"); }).text, "abc!");
   EXPECT_EQ(RaiseInHandler([] { throw Exception("abc."); }).text, "abc.");
 }
@@ -102,6 +117,18 @@ TEST(ErrorBox, SilentAbortShowsNothing) {
   }
   answerer.Join();
   EXPECT_FALSE(answerer.Answered());
+}
+
+TEST(Application, KeepsTheMainThreadInASingleThreadedApartmentForItsLife) {
+  {
+    TApplication application;
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
+  }
+  const HRESULT afterwards = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  EXPECT_EQ(afterwards, S_OK) << "COM ends with the application";
+  if (SUCCEEDED(afterwards)) {
+    CoUninitialize();
+  }
 }
 
 TEST(Application, TitleIsOnlyStoredWhileTheMainFormCarriesTheTaskbarButton) {

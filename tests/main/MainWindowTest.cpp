@@ -6,6 +6,7 @@
 #include "controls/PictureButton.h"
 #include "controls/RadioGroup.h"
 #include "controls/StatusBar.h"
+#include "controls/TrayIcon.h"
 #include "framework/Application.h"
 #include "framework/Messages.h"
 #include "main/frmMain.h"
@@ -567,6 +568,25 @@ TEST_F(MainWindow, TrayHidesTheWindowAndTheIconBringsItBack) {
   EXPECT_TRUE(IsWindowVisible(form->WindowHandle()));
   form->trycn1Click(nullptr);
   EXPECT_TRUE(IsWindowVisible(form->WindowHandle())) << "also when it is already visible";
+}
+
+TEST_F(MainWindow, TrayMinimisesWhileNoIconIsShownUntilTheTaskbarTakesIt) {
+  bool shellRunning = false;
+  form->trycn1->SetShellNotify([&](DWORD, NOTIFYICONDATAA&) { return shellRunning; });
+  const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  SendMessageA(form->trycn1->IconData().hWnd, taskbarCreated, 0, 0);
+  ASSERT_FALSE(form->trycn1->Shown());
+  Click(form->image4);
+  EXPECT_TRUE(IsWindowVisible(form->WindowHandle())) << "not hidden where no icon brings it back";
+  EXPECT_TRUE(IsIconic(form->WindowHandle())) << "but minimised to the taskbar";
+
+  shellRunning = true;
+  SendMessageA(form->trycn1->IconData().hWnd, taskbarCreated, 0, 0);
+  form->trycn1Click(nullptr);
+  EXPECT_FALSE(IsIconic(form->WindowHandle()));
+  Click(form->image4);
+  EXPECT_FALSE(IsWindowVisible(form->WindowHandle()));
+  form->trycn1->SetShellNotify(nullptr);
 }
 
 TEST_F(MainWindow, ExitEndsTheApplication) {

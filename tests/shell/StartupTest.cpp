@@ -12,11 +12,18 @@
 using namespace hivelark;
 using namespace testing_support;
 
+namespace {
+
+// Not the program's title: the single-instance guard must never find a running Hivelark.
+constexpr char kTestTitle[] = "Hivelark start-up tests";
+
+} // namespace
+
 TEST(Startup, WindowsAreCreatedInOrderWithTheirTitles) {
   TApplication application;
-  CreateHivelarkForms(application);
+  CreateHivelarkForms(application, kTestTitle);
   EXPECT_EQ(WindowText(application.Handle()), "") << "the application window stays untitled";
-  EXPECT_EQ(application.Title(), "Hivelark 1.0");
+  EXPECT_EQ(application.Title(), kTestTitle);
 
   auto* main = dynamic_cast<TForm1*>(application.MainForm());
   ASSERT_NE(main, nullptr) << "the main window is the first form created";
@@ -34,7 +41,7 @@ TEST(Startup, WindowsAreCreatedInOrderWithTheirTitles) {
 
 TEST(Startup, MainWindowSettings) {
   TApplication application;
-  CreateHivelarkForms(application);
+  CreateHivelarkForms(application, kTestTitle);
   HWND main = application.MainForm()->WindowHandle();
   RECT client;
   GetClientRect(main, &client);
@@ -55,7 +62,7 @@ TEST(Startup, QuitRequestDuringStartupLetsStartupFinishThenEndsTheLoop) {
   // Posted before the windows exist, as the single-instance check does while the main window
   // is being built.
   application.Terminate();
-  CreateHivelarkForms(application);
+  CreateHivelarkForms(application, kTestTitle);
   application.Run();
   EXPECT_TRUE(application.Terminated());
   ASSERT_NE(AboutBox, nullptr) << "the About box was still created";
