@@ -21,12 +21,17 @@ void* operator new(std::size_t size) {
   }
   throw std::bad_alloc();
 }
+// The replacement new above takes its memory from malloc, so free is its match; GCC, seeing these
+// replacements inlined into the 32-bit build's callers, takes them for the built-in pair.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* memory) noexcept {
   std::free(memory);
 }
 void operator delete(void* memory, std::size_t) noexcept {
   std::free(memory);
 }
+#pragma GCC diagnostic pop
 
 namespace hivelark::testing {
 namespace {
