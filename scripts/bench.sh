@@ -90,13 +90,17 @@ for arch in "${arches[@]}"; do
       read -r name arguments <<<"$entry"
       echo "bench.sh: running $name $arguments on the $arch build" >&2
       status=0
-      # The arguments are numbers, split on purpose; so is the runner, empty for the 64-bit build.
-      $runner wine "$bin/bench_$name.exe" $arguments >"$results/$name.txt" 2>&1 </dev/null ||
-        status=$?
+      # The arguments are numbers, split on purpose. The 32-bit build runs in the i386 root.
+      if [ -n "$runner" ]; then
+        "$runner" wine "$bin/bench_$name.exe" $arguments >"$results/$name.txt" 2>&1 </dev/null ||
+          status=$?
+      else
+        wine "$bin/bench_$name.exe" $arguments >"$results/$name.txt" 2>&1 </dev/null || status=$?
+      fi
       echo "$status" >"$results/$name.status"
     done
     # The session ends by itself once the last program has: wait for it while the display is up.
-    timeout 60 $runner wineserver -w >/dev/null 2>&1 </dev/null || true
+    timeout 60 ${runner:+"$runner"} wineserver -w >/dev/null 2>&1 </dev/null || true
   ' bench "$arch" "$runner" "$build_dir/bin" "$results" "${benchmarks[@]}"
 done
 
@@ -104,7 +108,7 @@ describe_build() {
   local build_dir=$top/build/$1 compiler build_type
   compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
   build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
-  echo "$1 $build_type, $("$compiler" --version | head -n 1)"
+  echo "$1 $build_type, $("${compiler:-$1-w64-mingw32-g++-posix}" --version | head -n 1)"
 }
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 command="make bench"
@@ -136,9 +140,14 @@ summaries i686 >"$rows.i686"
 summaries x86_64 >"$rows.x86_64"
 # One row a measure: the 32-bit figures and whether the goal is met on them, then the 64-bit
 # result, baseline and ratio of the same measure in one column.
+# A measure that only the 64-bit build reports (its failure, say) follows with its own goal.
 awk -F'|' '
-  NR == FNR { other[$1] = $2 " / " $3 " = " $4; next }
-  { print $1 "|" $2 "|" $3 "|" $4 "|" $5 "|" $6 "|" (($1 in other) ? other[$1] : "-") }
+  FILENAME == ARGV[1] { order[++count] = $1; other[$1] = ($3 == "-") ? $2 : $2 " / " $3 " = " $4; goal[$1] = $5 "|" $6; next }
+  { print $1 "|" $2 "|" $3 "|" $4 "|" $5 "|" $6 "|" (($1 in other) ? other[$1] : "-"); shown[$1] = 1 }
+  END {
+    for (row = 1; row <= count; row++)
+      if (!(order[row] in shown)) print order[row] "|-|-|-|" goal[order[row]] "|" other[order[row]]
+  }
 ' "$rows.x86_64" "$rows.i686" >"$rows.body"
 {
   echo "measure|result|baseline|ratio|goal|met?|64-bit build: result / baseline = ratio"

@@ -10,7 +10,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 second=$top/build/dist-check
 "$top/scripts/dist.sh"
-zip=$(ls "$top"/dist/Hivelark-*-win32.zip)
+# The package just made is the one its sums name: a zip of an older version may lie beside it.
+zip=$top/dist/$(awk '{ sub(/^\*/, "", $2); print $2; exit }' "$top/dist/SHA256SUMS")
 (cd "$top/dist" && sha256sum --quiet -c SHA256SUMS)
 
 rm -rf "$second/package" "$second/unpacked"

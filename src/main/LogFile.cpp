@@ -46,8 +46,12 @@ std::string CreateTemporaryFile(const std::string& folder, const std::string& fi
   const DWORD range = digits >= 8 ? 0xFFFFFFFFu : (1u << (4 * digits)) - 1;
   DWORD candidate = GetTickCount() ^ (GetCurrentProcessId() << 8);
   for (DWORD tries = 0; tries <= std::min<DWORD>(range, 0xFFFF); ++tries, ++candidate) {
-    const std::string path =
-        prefix + Format("%0*lX", digits, static_cast<unsigned long>(candidate & range));
+    const std::string name = Format("%0*lX", digits, static_cast<unsigned long>(candidate & range));
+    // A name of hexadecimal digits could be the file's own, which must stay free for the move.
+    if (lstrcmpiA(name.c_str(), fileName.c_str()) == 0) {
+      continue;
+    }
+    const std::string path = prefix + name;
     UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) {

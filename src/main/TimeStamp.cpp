@@ -5,12 +5,13 @@
 namespace hivelark {
 namespace {
 
-// The date comes in the system code page, as every text of the log, whatever the locale's own.
+// The date and the time markers come in the system code page, as every text of the log, whatever
+// the locale's own.
 constexpr DWORD kShortDateFlags = DATE_SHORTDATE | LOCALE_USE_CP_ACP;
 
 std::string LocaleText(LCID locale, LCTYPE type, const char* fallback) {
   char text[128] = {};
-  if (GetLocaleInfoA(locale, type, text, sizeof(text)) == 0) {
+  if (GetLocaleInfoA(locale, type | LOCALE_USE_CP_ACP, text, sizeof(text)) == 0) {
     return fallback;
   }
   return text;

@@ -408,10 +408,13 @@ void TForm1::MonitorFailed(WPARAM monitorId) {
   // Any process can post this notice, and it can arrive after a Stop: only the current monitor's
   // link tells whether that monitor has really ended with a failure that the user did not stop.
   if (!MonitorThread || MonitorThread->Id() != monitorId || MonitorThread->StopRequested() ||
-      !MonitorThread->Ended() || MonitorThread->FailureText().empty()) {
+      !MonitorThread->Ended()) {
     return;
   }
   const std::string reason = MonitorThread->FailureText();
+  if (reason.empty()) {
+    return;
+  }
   MonitorThread.reset();
   stsbr1->SetSimpleText("Monitoring aborted");
   lbl1->SetCaption(kStartCaption);
