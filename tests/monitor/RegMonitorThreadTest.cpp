@@ -288,6 +288,10 @@ TEST_F(RegMonitorTest, StartAndStopLeaveNoHandlesOrThreadsBehind) {
     link->Stop();
   }
   link.reset();
+  // The lock that all monitors share makes its event the first time two threads meet at it, and
+  // keeps it for the process's life: one handle, however many cycles. A leak per cycle shows as
+  // hundreds.
+  constexpr DWORD kLockEvent = 1;
   // An ended thread leaves the process a little after its last instruction.
   DWORD handlesAfter = 0;
   int threadsAfter = 0;
@@ -295,10 +299,10 @@ TEST_F(RegMonitorTest, StartAndStopLeaveNoHandlesOrThreadsBehind) {
       [&] {
         handlesAfter = ProcessHandleCount();
         threadsAfter = ProcessThreadCount();
-        return handlesAfter <= handlesBefore && threadsAfter <= threadsBefore;
+        return handlesAfter <= handlesBefore + kLockEvent && threadsAfter <= threadsBefore;
       },
       10000);
-  EXPECT_LE(handlesAfter, handlesBefore);
+  EXPECT_LE(handlesAfter, handlesBefore + kLockEvent);
   EXPECT_LE(threadsAfter, threadsBefore);
 }
 
