@@ -684,8 +684,7 @@ TEST_F(MainWindow, TypingInTheRootKeyListCompletesToAnItemAndBackspaceClearsTheC
 TEST_F(MainWindow, ControlsWithAHintShowItAsATooltip) {
   HWND toolTip = nullptr;
   EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM parameter) __attribute__((stdcall)) -> BOOL {
+      GetCurrentThreadId(), [](HWND window, LPARAM parameter) __attribute__((stdcall))->BOOL {
         if (WindowClass(window) == TOOLTIPS_CLASSA) {
           *reinterpret_cast<HWND*>(parameter) = window;
           return FALSE;

@@ -134,8 +134,7 @@ int CountChildren(HWND parent, const std::string& className, DWORD requiredStyle
 std::string MessageDialogText(HWND dialog) {
   std::string message;
   EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM parameter) __attribute__((stdcall)) -> BOOL {
+      dialog, [](HWND child, LPARAM parameter) __attribute__((stdcall))->BOOL {
         if (WindowClass(child) == "Static" &&
             (GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
           *reinterpret_cast<std::string*>(parameter) = WindowText(child);
@@ -156,7 +155,7 @@ HWND FindAnyTopLevelWindow(DWORD processId, const std::string& className,
     HWND found;
   } search{processId, &className, &caption, nullptr};
   EnumWindows(
-      [](HWND window, LPARAM parameter) __attribute__((stdcall)) -> BOOL {
+      [](HWND window, LPARAM parameter) __attribute__((stdcall))->BOOL {
         auto* search = reinterpret_cast<AnySearch*>(parameter);
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
