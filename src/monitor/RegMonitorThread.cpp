@@ -131,7 +131,6 @@ void TRegMonitorThread::InitMonitor() {
     throw Exception(WatchFailureText(GetLastError()));
   }
   Arm();
-  link_->watching_ = true;
 }
 
 LONG TRegMonitorThread::ArmNotification(HKEY key, DWORD filter, HANDLE event) {
@@ -145,6 +144,7 @@ void TRegMonitorThread::Arm() {
   if (result != ERROR_SUCCESS) {
     throw Exception(WatchFailureText(static_cast<DWORD>(result)));
   }
+  ++link_->armings_;
 }
 
 // One report per arming: the next notification is armed only after the window has handled the

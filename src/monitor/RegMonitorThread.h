@@ -85,7 +85,10 @@ public:
 
   // True once the monitor has armed its first notification: from then on every change under the
   // key is reported (changes made before it are not).
-  bool Watching() const { return watching_; }
+  bool Watching() const { return armings_ > 0; }
+  // How many notifications the monitor has armed. Each report uses up one arming, so a change
+  // made after the Nth report gets a report of its own only once this count exceeds N.
+  unsigned Armings() const { return armings_; }
 
   // True once the monitor watches no more: its key and change event are closed and it sends
   // nothing from now on (its object may still be on its way out).
@@ -105,7 +108,7 @@ private:
   std::string keyPath_;
   UniqueHandle stopEvent_;
   std::atomic<bool> stopRequested_{false};
-  std::atomic<bool> watching_{false};
+  std::atomic<unsigned> armings_{0};
   std::atomic<bool> ended_{false};
   mutable std::mutex failureMutex_;
   std::string failureText_;

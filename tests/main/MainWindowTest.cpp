@@ -128,6 +128,12 @@ protected:
     Pump([&] { return SplitLines(Log()).size() >= 3 * count; });
     return SplitLines(Log()).size() == 3 * count;
   }
+  // After `reports` reports, waits until the monitor is armed again: a change made earlier,
+  // while it is still on its way back from the report, gives no report of its own.
+  void WaitUntilArmedAfter(unsigned reports) {
+    const auto link = form->MonitorThread;
+    Pump([&] { return link->Armings() > reports || link->Ended(); });
+  }
 
   std::unique_ptr<TApplication> application_;
   TForm1* form = nullptr;
@@ -241,6 +247,7 @@ TEST_F(MainWindow, StartLocksTheSettingsLogsEachChangeAndStopUnlocksThem) {
   }
   key.SetValue("first", "1");
   ASSERT_TRUE(WaitForEntries(1));
+  WaitUntilArmedAfter(1);
   now.wSecond = 8;
   key.CreateSubKey("second");
   ASSERT_TRUE(WaitForEntries(2));
@@ -486,6 +493,7 @@ TEST_F(MainWindow, SaveWritesTheLogByteForByteAndReplacesWithoutAsking) {
   StartOn(key.Path());
   key.SetValue("a", "1");
   ASSERT_TRUE(WaitForEntries(1));
+  WaitUntilArmedAfter(1);
   key.SetValue("b", "1");
   ASSERT_TRUE(WaitForEntries(2));
   Click(form->image2);
@@ -611,6 +619,7 @@ TEST_F(MainWindow, ExecuteAProgramStartsTheChosenFileOncePerChange) {
   ASSERT_TRUE(WaitForEntries(1));
   // One run at a time: two command interpreters appending at once may lock each other out.
   Pump([&] { return SplitLines(ReadFile(marker)).size() >= 1; }, 15000);
+  WaitUntilArmedAfter(1);
   key.SetValue("b", "1");
   ASSERT_TRUE(WaitForEntries(2));
   Pump([&] { return SplitLines(ReadFile(marker)).size() >= 2; }, 15000);

@@ -1,7 +1,7 @@
 #include "framework/Application.h"
 #include "main/frmMain.h"
 #include "shell/About.h"
-#include "shell/Startup.h"
+#include "app/Startup.h"
 #include "support/ProgramProcess.h"
 #include "support/WindowDriver.h"
 
