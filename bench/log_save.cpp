@@ -61,7 +61,7 @@ int main() {
   std::vector<double> flushedTimes;
   for (int run = 0; run < kRuns; ++run) {
     LONGLONG start = bench::Now();
-    const std::string& logText = log->Contents();
+    const std::string logText = log->Text();
     const LONGLONG read = bench::Now();
     SaveLogFile(saved, logText);
     const LONGLONG written = bench::Now();

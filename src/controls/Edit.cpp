@@ -76,64 +76,27 @@ void TsMemo::CaretToEnd() {
 }
 
 void TsMemo::Append(const std::string& text) {
-  programEdit_ = true;
   CaretToEnd();
   SendMessageA(WindowHandle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-  programEdit_ = false;
-  if (contentsValid_) {
-    contents_ += text;
-  }
 }
 
 void TsMemo::AppendOnOwnLine(const std::string& text) {
-  bool atLineStart = false;
-  if (contentsValid_) {
-    atLineStart = contents_.empty() || contents_.ends_with("\r\n");
-  } else {
-    // With the caret at the end and nothing selected, the length of the caret's line is that of
-    // the last line: 0 when the text is empty or ends with a line break. The control only breaks
-    // lines at CR LF, and it answers without copying any text out (under Wine at the cost of one
-    // walk over its lines, as the caret's move itself).
-    CaretToEnd();
-    atLineStart = SendMessageA(WindowHandle(), EM_LINELENGTH, static_cast<WPARAM>(-1), 0) == 0;
-  }
+  // With the caret at the end and nothing selected, the length of the caret's line is that of the
+  // last line: 0 when the text is empty or ends with a line break. The control only breaks lines
+  // at CR LF, and it answers without copying any text out (under Wine at the cost of one walk over
+  // its lines, as the caret's move itself).
+  CaretToEnd();
+  const bool atLineStart =
+      SendMessageA(WindowHandle(), EM_LINELENGTH, static_cast<WPARAM>(-1), 0) == 0;
   Append(atLineStart ? text : "\r\n" + text);
 }
 
 void TsMemo::Clear() {
-  programEdit_ = true;
   SetText("");
-  programEdit_ = false;
-  contents_.clear();
-  contentsValid_ = true;
-}
-
-const std::string& TsMemo::Contents() {
-  if (!contentsValid_) {
-    contents_ = Text();
-    contentsValid_ = true;
-  }
-  return contents_;
 }
 
 int TsMemo::TextLength() const {
   return HandleAllocated() ? GetWindowTextLengthA(WindowHandle()) : static_cast<int>(Text().size());
-}
-
-LRESULT TsMemo::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  // A multi-line edit sends no change notice for a text set from outside: the copy goes at once.
-  if (message == WM_SETTEXT && !programEdit_) {
-    contentsValid_ = false;
-  }
-  return TWindow::WndProc(message, wParam, lParam);
-}
-
-bool TsMemo::OnCommandNotification(WORD code) {
-  // The user typed, pasted or cut, or the text hit its limit: the copy no longer matches.
-  if ((code == EN_CHANGE && !programEdit_) || code == EN_MAXTEXT) {
-    contentsValid_ = false;
-  }
-  return false;
 }
 
 TsComboBox::TsComboBox(TComponent* owner) : TWindow(owner) {
@@ -158,9 +121,10 @@ int TsComboBox::ItemIndex() const {
 }
 
 void TsComboBox::SetItemIndex(int index) {
-  itemIndex_ = index;
   if (HandleAllocated()) {
     SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  } else {
+    itemIndex_ = index;
   }
 }
 

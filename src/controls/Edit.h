@@ -26,10 +26,9 @@ private:
   int maxLength_ = 0;
 };
 
-// A multi-line text: the change log. Appending never reads or replaces the whole text. The memo
-// keeps a copy of what the program wrote into it, so that the text can be had without reading it
-// back out of the control (slow for a long log); the copy is dropped, and the text read again,
-// once the user edits it.
+// A multi-line text: the change log. Appending never reads or replaces the whole text, and the
+// text lives in the control alone: a log that runs for days is held once, and what the user typed
+// into it is always part of it.
 class TsMemo : public TWindow {
 public:
   explicit TsMemo(TComponent* owner);
@@ -42,25 +41,17 @@ public:
   // already end with one (the user typed into the last line); an empty text needs none.
   void AppendOnOwnLine(const std::string& text);
   void Clear();
-  // The text, byte for byte as the control holds it.
-  const std::string& Contents();
-  // The length of the text in bytes.
+  // The length of the text in bytes. The text itself, byte for byte as the control holds it, is
+  // Text(): the control keeps the only copy.
   int TextLength() const;
 
 protected:
   void CreateParams(TCreateParams& params) override;
   void AfterCreateHandle() override;
-  bool OnCommandNotification(WORD code) override;
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
   // Puts the caret at the end of the text.
   void CaretToEnd();
-
-  std::string contents_;
-  bool contentsValid_ = true;
-  // While the program itself changes the text, the control's change notices are its own.
-  bool programEdit_ = false;
 };
 
 // A drop-down combo box with an editable text. Typing completes the text to the first item that

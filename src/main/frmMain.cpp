@@ -507,7 +507,7 @@ void TForm1::image7Click(TComponent*) {
     return;
   }
   // The log as it is now, with the entries added while the dialog was open.
-  SaveLogFile(dlg1->FileName(), mmo1->Contents());
+  SaveLogFile(dlg1->FileName(), mmo1->Text());
   stsbr1->SetSimpleText("Log Saved");
 }
 

@@ -88,7 +88,9 @@ public:
   void WMRegChange(WPARAM wParam, LPARAM lParam);
   void image6Click(TComponent* sender);
   void image7Click(TComponent* sender);
-  // The time stamps' clock and regional settings; the user's own unless a test replaces them.
+  // The time stamps' clock and regional settings: the local time and the user's own settings.
+  // These two hooks exist for the tests, which put a fixed time and fixed settings in their place;
+  // the program itself never changes them.
   std::function<SYSTEMTIME()> Clock;
   std::function<RegionalSettings()> Regional;
 

@@ -95,7 +95,7 @@ TRegMonitorThread::Start(std::unique_ptr<TRegMonitorThread> monitor) {
 
 DWORD TRegMonitorThread::GetFilter() {
   DWORD expected = 0;
-  filter_.compare_exchange_strong(expected, REG_NOTIFY_CHANGE_ALL);
+  filter_.compare_exchange_strong(expected, kNotifyAllChanges);
   return filter_;
 }
 
@@ -148,12 +148,12 @@ void TRegMonitorThread::Arm() {
 }
 
 // One report per arming: the next notification is armed only after the window has handled the
-// report and the event has been reset. Ends when the owner stops the monitor (the stop event is
-// first in the wait, so a stop wins over a change that arrives with it) or when the terminated
-// flag is found set after a report.
+// report and the event has been reset. Ends only when the owner stops the monitor through its
+// link (the stop event is first in the wait, so a stop wins over a change that arrives with it)
+// or when waiting or arming fails.
 void TRegMonitorThread::WatchUntilStopped() {
   const HANDLE events[] = {link_->stopEvent_.get(), changeEvent_.get()};
-  while (!Terminated()) {
+  for (;;) {
     const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
     if (woken == WAIT_OBJECT_0) {
       break;
@@ -165,8 +165,6 @@ void TRegMonitorThread::WatchUntilStopped() {
     if (link_->StopRequested()) {
       break;
     }
-    changeData_.RootKey = RootKey();
-    changeData_.KeyPath = KeyPath();
     SendMessageA(notifyWnd_, WM_REGCHANGE, RootKey(), reinterpret_cast<LPARAM>(KeyPath().c_str()));
     if (link_->StopRequested()) {
       break;
@@ -174,7 +172,6 @@ void TRegMonitorThread::WatchUntilStopped() {
     ResetEvent(changeEvent_.get());
     Arm();
   }
-  Terminate();
 }
 
 std::string TRegMonitorThread::WatchFailureText(DWORD code) const {

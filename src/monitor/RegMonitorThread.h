@@ -144,13 +144,15 @@ public:
   void SetKeyPath(const std::string& path) { link_->keyPath_ = path; }
   // Owner: the notify filter bits (RegistryAccess.h); 0 means all four.
   void SetFilter(DWORD value) { filter_ = value; }
-  // Any thread: the filter, storing REG_NOTIFY_CHANGE_ALL first when it is 0.
+  // Any thread: the filter, storing kNotifyAllChanges first when it is 0.
   DWORD GetFilter();
 
-  // Copies the record of the last report, or the default record before the first one. Only
-  // where the monitor cannot write it: before Start, after it has ended, or on the main thread
-  // while handling a WM_REGCHANGE that this monitor sent.
-  void GetChangeData(TChangeData& record) const { record = changeData_; }
+  // Copies the record that every report of this monitor carries: what its link holds, the one
+  // record that ReadChangeMessage also reads. Any thread once the settings are made.
+  void GetChangeData(TChangeData& record) const {
+    record.KeyPath = KeyPath();
+    record.RootKey = RootKey();
+  }
 
   // The link that Start hands out, for an owner that resumes the monitor itself.
   const std::shared_ptr<TRegMonitorLink>& Link() const { return link_; }
@@ -172,7 +174,6 @@ private:
 
   TRegistry registry_;
   UniqueHandle changeEvent_;
-  TChangeData changeData_;
   std::atomic<DWORD> filter_{0};
   HWND notifyWnd_ = nullptr;
   // Holds the settings KeyPath and RootKey, so that they outlive this object for the owner.

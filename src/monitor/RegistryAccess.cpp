@@ -38,7 +38,7 @@ void TRegistry::SetRoot(DWORD code) {
 }
 
 bool TRegistry::OpenReadOnly(const std::string& path) {
-  for (const REGSAM mask : {REGSAM{KEY_READ}, KEY_READ_WITHOUT_NOTIFY, REGSAM{KEY_QUERY_VALUE}}) {
+  for (const REGSAM mask : {REGSAM{KEY_READ}, kKeyReadWithoutNotify, REGSAM{KEY_QUERY_VALUE}}) {
     HKEY opened = nullptr;
     if (Open(path, mask, &opened) == ERROR_SUCCESS) {
       key_.reset(opened);
@@ -50,7 +50,7 @@ bool TRegistry::OpenReadOnly(const std::string& path) {
 
 bool TRegistry::HasKey(const std::string& path) const {
   UniqueKey probe;
-  return Open(path, KEY_READ_WITHOUT_NOTIFY, probe.put()) == ERROR_SUCCESS;
+  return Open(path, kKeyReadWithoutNotify, probe.put()) == ERROR_SUCCESS;
 }
 
 LONG TRegistry::Open(const std::string& path, REGSAM mask, HKEY* key) const {

@@ -33,12 +33,12 @@ HKEY RootKeyHandle(DWORD code);
 // The notify filter bits are the platform's REG_NOTIFY_CHANGE_NAME (1, sub-key added or deleted),
 // REG_NOTIFY_CHANGE_ATTRIBUTES (2), REG_NOTIFY_CHANGE_LAST_SET (4, value added, changed or
 // deleted) and REG_NOTIFY_CHANGE_SECURITY (8). All four together:
-constexpr DWORD REG_NOTIFY_CHANGE_ALL = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_ATTRIBUTES |
-                                        REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_SECURITY;
+constexpr DWORD kNotifyAllChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_ATTRIBUTES |
+                                    REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_SECURITY;
 
 // Access masks of TRegistry. KEY_READ (0x20019) carries KEY_NOTIFY, which a change notification
 // needs; the read-only fallback (0x20009) does not.
-constexpr REGSAM KEY_READ_WITHOUT_NOTIFY =
+constexpr REGSAM kKeyReadWithoutNotify =
     STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
 
 // A root key and at most one open key under it. One thread at a time.
@@ -57,10 +57,10 @@ public:
   // A different root closes the open key; the same root changes nothing.
   void SetRoot(DWORD code);
 
-  // Opens `path` with KEY_READ, else KEY_READ_WITHOUT_NOTIFY, else KEY_QUERY_VALUE. On success the
+  // Opens `path` with KEY_READ, else kKeyReadWithoutNotify, else KEY_QUERY_VALUE. On success the
   // new key replaces the one held; on failure the held key stays and the result is false.
   bool OpenReadOnly(const std::string& path);
-  // Whether `path` opens with KEY_READ_WITHOUT_NOTIFY; closes it at once, the held key untouched.
+  // Whether `path` opens with kKeyReadWithoutNotify; closes it at once, the held key untouched.
   bool HasKey(const std::string& path) const;
   // Closes the held key, without flushing it.
   void Close() { key_.reset(); }

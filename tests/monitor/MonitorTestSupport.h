@@ -143,7 +143,7 @@ struct ArmRecord {
   std::atomic<int> arms{0};
   std::atomic<DWORD> lastFilter{0};
   std::atomic<bool> destroyed{false};
-  // The monitor's own record at each arming (the first one before any report).
+  // The monitor's own record at each arming.
   std::mutex mutex;
   std::vector<TChangeData> recordsAtArming;
 };

@@ -112,8 +112,8 @@ TEST_F(RegMonitorTest, EveryReportNamesTheWatchedKeyAsGiven) {
     EXPECT_EQ(reinterpret_cast<const char*>(report.lParam), path);
   }
   const std::lock_guard lock(Arms().mutex);
-  EXPECT_EQ(Arms().recordsAtArming, (std::vector<TChangeData>{TChangeData{}, expected, expected}))
-      << "the monitor's own record: the default one until its first report";
+  EXPECT_EQ(Arms().recordsAtArming, (std::vector<TChangeData>{expected, expected, expected}))
+      << "the monitor's own record is the one its reports carry, from the first arming on";
 }
 
 TEST_F(RegMonitorTest, FilterSelectsWhatWakesTheMonitor) {
@@ -139,14 +139,14 @@ TEST_F(RegMonitorTest, FilterSelectsWhatWakesTheMonitor) {
   // Attribute and security changes do not fire everywhere: check what is armed.
   Start(key.Path(), 0);
   ASSERT_TRUE(WaitArmed(Arms(), 1));
-  EXPECT_EQ(Arms().lastFilter, REG_NOTIFY_CHANGE_ALL);
+  EXPECT_EQ(Arms().lastFilter, kNotifyAllChanges);
   for (const DWORD filter : {REG_NOTIFY_CHANGE_ATTRIBUTES, REG_NOTIFY_CHANGE_SECURITY}) {
     Start(key.Path(), filter);
     ASSERT_TRUE(WaitArmed(Arms(), 1));
     EXPECT_EQ(Arms().lastFilter, filter);
   }
   TRegMonitorThread unstarted;
-  EXPECT_EQ(unstarted.GetFilter(), REG_NOTIFY_CHANGE_ALL);
+  EXPECT_EQ(unstarted.GetFilter(), kNotifyAllChanges);
   unstarted.SetFilter(REG_NOTIFY_CHANGE_NAME);
   EXPECT_EQ(unstarted.GetFilter(), DWORD{REG_NOTIFY_CHANGE_NAME});
 }
@@ -326,8 +326,8 @@ TEST_F(RegMonitorTest, FailuresArePostedAndEndTheMonitor) {
   UniqueKey performanceData;
   ASSERT_EQ(RegOpenKeyExA(HKEY_PERFORMANCE_DATA, "", 0, KEY_READ, performanceData.put()), 0);
   UniqueHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  const LONG refusal = RegNotifyChangeKeyValue(performanceData.get(), TRUE, REG_NOTIFY_CHANGE_ALL,
-                                               event.get(), TRUE);
+  const LONG refusal =
+      RegNotifyChangeKeyValue(performanceData.get(), TRUE, kNotifyAllChanges, event.get(), TRUE);
   ASSERT_NE(refusal, ERROR_SUCCESS);
   EXPECT_EQ(failureOf(Start("", 0, HKEY_PERFORMANCE_DATA_CODE)),
             "Unable to watch registry key : " + SystemErrorMessage(refusal));
