@@ -19,7 +19,7 @@ constexpr WORD scAlt = 0x8000;
 
 // The flat button at the right end of a field: no caption, an arrow cursor, never the keyboard
 // focus. It shows the middle image of its picture at rest and under the mouse, the right one while
-// it is held down, and a thin frame under the mouse. A click is a press and a release over it.
+// it is held down, and a thin frame under the mouse.
 class TsEditButton : public TMouseControl {
 public:
   explicit TsEditButton(TComponent* owner);
