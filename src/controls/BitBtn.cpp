@@ -17,6 +17,8 @@ using UniqueTheme = UniqueResource<HTHEME, CloseTheme>;
 
 // Between the frame and the focus rectangle of a button without visual styles.
 constexpr int kClassicFocusInset = 4;
+// Between the glyph and the caption.
+constexpr int kGlyphSpacing = 4;
 
 } // namespace
 
@@ -25,11 +27,6 @@ TsBitBtn::TsBitBtn(TComponent* owner) : TButton(owner) {}
 void TsBitBtn::SetGlyph(AlphaPicture glyph, int numGlyphs) {
   glyph_ = std::move(glyph);
   numGlyphs_ = std::max(numGlyphs, 1);
-  Invalidate();
-}
-
-void TsBitBtn::SetSpacing(int spacing) {
-  spacing_ = spacing;
   Invalidate();
 }
 
@@ -105,7 +102,7 @@ void TsBitBtn::DrawContent(HDC dc, const RECT& bounds, UINT itemState) {
   }
   const int glyphWidth = glyph_.empty() ? 0 : glyph_.width() / numGlyphs_;
   const int glyphHeight = glyph_.empty() ? 0 : glyph_.height();
-  const int gap = glyphWidth > 0 && !caption.empty() ? spacing_ : 0;
+  const int gap = glyphWidth > 0 && !caption.empty() ? kGlyphSpacing : 0;
   const int blockWidth = glyphWidth + gap + textExtent.right;
 
   RECT area = bounds;

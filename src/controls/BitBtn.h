@@ -18,9 +18,6 @@ public:
   void SetGlyph(AlphaPicture glyph, int numGlyphs);
   const AlphaPicture& Glyph() const { return glyph_; }
   int NumGlyphs() const { return numGlyphs_; }
-  // Pixels between the glyph and the caption (default 4).
-  int Spacing() const { return spacing_; }
-  void SetSpacing(int spacing);
 
 protected:
   void CreateParams(TCreateParams& params) override;
@@ -34,7 +31,6 @@ private:
 
   AlphaPicture glyph_;
   int numGlyphs_ = 1;
-  int spacing_ = 4;
 };
 
 } // namespace hivelark

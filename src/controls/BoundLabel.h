@@ -32,7 +32,7 @@ private:
 };
 
 // Gives any control a bound label: mix it in as the control's base
-// (`class TsMaskEdit : public TWithBoundLabel<TWindow>`) or wrap an existing control class
+// (`class TsMaskEdit : public TWithBoundLabel<TsEdit>`) or wrap an existing control class
 // (`new TWithBoundLabel<TsComboBox>(form)`). The label exists once a caption is given and follows
 // every change made through SetBounds, SetVisible and SetEnabled; set the control's parent before
 // its caption or move the control afterwards.

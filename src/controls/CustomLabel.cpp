@@ -16,11 +16,6 @@ void TCustomLabel::SetWordWrap(bool wordWrap) {
   Invalidate();
 }
 
-void TCustomLabel::SetShowAccelChar(bool showAccelChar) {
-  showAccelChar_ = showAccelChar;
-  Invalidate();
-}
-
 void TCustomLabel::CreateParams(TCreateParams& params) {
   TPaintedControl::CreateParams(params);
   params.className = "HivelarkLabel";
@@ -41,9 +36,6 @@ UINT TCustomLabel::TextFormat() const {
   }
   if (wordWrap_) {
     format |= DT_WORDBREAK;
-  }
-  if (!showAccelChar_) {
-    format |= DT_NOPREFIX;
   }
   return format;
 }

@@ -10,8 +10,8 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // A label of fixed size that draws its text itself, in its font's colour, over its parent's
 // background, and reports the mouse (a link is a label whose handlers change its colour and
-// pointer). An ampersand underlines the next character and two show one, unless ShowAccelChar is
-// off. A disabled label shows its text embossed. Main thread only.
+// pointer). An ampersand underlines the next character and two show one. A disabled label shows
+// its text embossed. Main thread only.
 class TCustomLabel : public TPaintedControl {
 public:
   explicit TCustomLabel(TComponent* owner);
@@ -21,8 +21,6 @@ public:
   // Whether long lines break at blanks (default false: only line breaks in the text start lines).
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool wordWrap);
-  bool ShowAccelChar() const { return showAccelChar_; }
-  void SetShowAccelChar(bool showAccelChar);
 
 protected:
   void CreateParams(TCreateParams& params) override;
@@ -38,7 +36,6 @@ private:
 
   TAlignment alignment_ = taLeftJustify;
   bool wordWrap_ = false;
-  bool showAccelChar_ = true;
 };
 
 } // namespace hivelark

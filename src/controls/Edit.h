@@ -12,7 +12,9 @@ class TsEdit : public TWindow {
 public:
   explicit TsEdit(TComponent* owner);
 
-  // The longest text the user may type; 0 is no limit.
+  // The longest text the user may type (0: the platform's limit); text set by the program may be
+  // longer.
+  int MaxLength() const { return maxLength_; }
   void SetMaxLength(int maxLength);
   TNotifyEvent OnChange;
 

@@ -29,22 +29,10 @@ struct OptionFlag {
 
 constexpr OptionFlag kOptionFlags[] = {
     {ofReadOnly, OFN_READONLY},
-    {ofOverwritePrompt, OFN_OVERWRITEPROMPT},
     {ofHideReadOnly, OFN_HIDEREADONLY},
-    {ofNoChangeDir, OFN_NOCHANGEDIR},
-    {ofNoValidate, OFN_NOVALIDATE},
     {ofExtensionDifferent, OFN_EXTENSIONDIFFERENT},
-    {ofPathMustExist, OFN_PATHMUSTEXIST},
     {ofFileMustExist, OFN_FILEMUSTEXIST},
-    {ofCreatePrompt, OFN_CREATEPROMPT},
-    {ofShareAware, OFN_SHAREAWARE},
-    {ofNoReadOnlyReturn, OFN_NOREADONLYRETURN},
-    {ofNoTestFileCreate, OFN_NOTESTFILECREATE},
-    {ofNoNetworkButton, OFN_NONETWORKBUTTON},
-    {ofNoDereferenceLinks, OFN_NODEREFERENCELINKS},
     {ofEnableSizing, OFN_ENABLESIZING},
-    {ofDontAddToRecent, OFN_DONTADDTORECENT},
-    {ofForceShowHidden, OFN_FORCESHOWHIDDEN},
 };
 
 // Each bar becomes a NUL and the list ends with a double NUL; no filter is a null pointer.
@@ -151,8 +139,6 @@ void PlaceDialog(HWND dialog, HWND form) {
   SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TOpenDialog::TOpenDialog(TComponent* owner) : TComponent(owner) {}
-
 void TOpenDialog::SetInitialDir(const std::string& initialDir) {
   size_t length = initialDir.size();
   if (length > 1 && initialDir[length - 1] == '\\' && initialDir[length - 2] != ':') {
@@ -162,13 +148,6 @@ void TOpenDialog::SetInitialDir(const std::string& initialDir) {
 }
 
 bool TOpenDialog::Execute() {
-  if (dialogFunction_) {
-    return Run(dialogFunction_);
-  }
-  return Run([](OPENFILENAMEA& record) { return RunSystemDialog("GetOpenFileNameA", record); });
-}
-
-bool TOpenDialog::Run(const TFileDialogFunction& systemDialog) {
   const std::string filter = FilterToNulSeparated(filter_);
   std::array<char, kFileBufferSize> file{};
   fileName_.copy(file.data(), std::min<size_t>(fileName_.size(), kMaxFile));
@@ -194,7 +173,8 @@ bool TOpenDialog::Run(const TFileDialogFunction& systemDialog) {
   BOOL confirmed = FALSE;
   {
     ModalScope scope;
-    confirmed = systemDialog(record);
+    confirmed =
+        dialogFunction_ ? dialogFunction_(record) : RunSystemDialog(systemFunction_, record);
   }
   if (!confirmed) {
     if (const DWORD error = DialogError(); error != 0) {
@@ -216,15 +196,6 @@ bool TOpenDialog::Run(const TFileDialogFunction& systemDialog) {
     options_.Exclude(ofExtensionDifferent);
   }
   return true;
-}
-
-TSaveDialog::TSaveDialog(TComponent* owner) : TOpenDialog(owner) {}
-
-bool TSaveDialog::Execute() {
-  if (DialogFunction()) {
-    return Run(DialogFunction());
-  }
-  return Run([](OPENFILENAMEA& record) { return RunSystemDialog("GetSaveFileNameA", record); });
 }
 
 } // namespace hivelark

@@ -14,24 +14,13 @@
 namespace hivelark {
 
 // The options of the open and save dialogs; each stands for the OFN_ flag of the same meaning.
+// ofReadOnly and ofExtensionDifferent are also what a confirmed dialog reports back.
 enum TOpenOption {
   ofReadOnly,
-  ofOverwritePrompt,
   ofHideReadOnly,
-  ofNoChangeDir,
-  ofNoValidate,
   ofExtensionDifferent,
-  ofPathMustExist,
   ofFileMustExist,
-  ofCreatePrompt,
-  ofShareAware,
-  ofNoReadOnlyReturn,
-  ofNoTestFileCreate,
-  ofNoNetworkButton,
-  ofNoDereferenceLinks,
   ofEnableSizing,
-  ofDontAddToRecent,
-  ofForceShowHidden,
 };
 
 // A set of open options.
@@ -64,7 +53,7 @@ using TFileDialogFunction = std::function<BOOL(OPENFILENAMEA& record)>;
 // dialog are kept for the next run. Main thread only.
 class TOpenDialog : public TComponent {
 public:
-  explicit TOpenDialog(TComponent* owner);
+  explicit TOpenDialog(TComponent* owner) : TOpenDialog(owner, "GetOpenFileNameA") {}
 
   // The full path of the file chosen at the last confirmed run, or the one to propose.
   const std::string& FileName() const { return fileName_; }
@@ -99,15 +88,17 @@ public:
   // Runs the dialog; true when the user confirmed a file, false when they cancelled it. A dialog
   // that fails (the chosen name too long for the file name buffer, or one that cannot be shown)
   // raises Exception, which the application's error box shows.
-  virtual bool Execute();
+  bool Execute();
 
   void SetDialogFunction(TFileDialogFunction function) { dialogFunction_ = std::move(function); }
-  const TFileDialogFunction& DialogFunction() const { return dialogFunction_; }
 
 protected:
-  bool Run(const TFileDialogFunction& systemDialog);
+  // `systemFunction`: the function of the dialogs' library that runs this kind of dialog.
+  TOpenDialog(TComponent* owner, const char* systemFunction)
+      : TComponent(owner), systemFunction_(systemFunction) {}
 
 private:
+  const char* systemFunction_;
   std::string fileName_;
   std::vector<std::string> files_;
   std::string initialDir_;
@@ -123,8 +114,7 @@ private:
 // The system's save-file dialog, set up as the open dialog.
 class TSaveDialog : public TOpenDialog {
 public:
-  explicit TSaveDialog(TComponent* owner);
-  bool Execute() override;
+  explicit TSaveDialog(TComponent* owner) : TOpenDialog(owner, "GetSaveFileNameA") {}
 };
 
 // The dialogs as the field and the main window declare them.

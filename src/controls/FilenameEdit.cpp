@@ -1,21 +1,13 @@
 #include "controls/FilenameEdit.h"
 
-#include "imaging/AlphaPicture.h"
-
+#include "controls/StdCtrls.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
-#include "imaging/ResourcePictures.h"
-
-#include <windowsx.h>
-
-#include <algorithm>
-#include <cstring>
+#include "imaging/AlphaPicture.h"
 
 namespace hivelark {
 namespace {
 
-constexpr int kDefaultWidth = 121;
-constexpr int kDefaultHeight = 21;
 constexpr int kFileDirMaxLength = 255;
 // The button is as wide as its picture and one pixel on either side.
 constexpr int kButtonPadding = 2;
@@ -68,88 +60,16 @@ WORD ShortCutOf(WPARAM key, LPARAM keyData) {
   return shortcut;
 }
 
-std::uint8_t Mix(int picture, int background, int backgroundShare, int whole) {
-  return static_cast<std::uint8_t>(picture * (whole - backgroundShare) / whole +
-                                   background * backgroundShare / whole);
-}
-
 } // namespace
 
 bool IsAcceptableFileName(const std::string& name) {
   return !name.empty() && name.find_first_of(kUnacceptableCharacters) == std::string::npos;
 }
 
-TMaskedPicture::TMaskedPicture(const std::string& name) {
-  const UniqueBitmap bitmap = LoadBitmapResource(GetModuleHandleA(nullptr), name.c_str());
-  DIBSECTION section{};
-  if (GetObjectA(bitmap.get(), sizeof(section), &section) != sizeof(section) ||
-      section.dsBm.bmBitsPixel != 24 || section.dsBm.bmBits == nullptr) {
-    throw Exception(Format("Bitmap resource \"%s\" is not a 24-bit picture", name.c_str()));
-  }
-  width_ = section.dsBm.bmWidth;
-  height_ = section.dsBm.bmHeight;
-  const int stride = section.dsBm.bmWidthBytes;
-  const bool bottomUp = section.dsBmih.biHeight > 0;
-  const auto* bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
-  pixels_.resize(static_cast<size_t>(width_) * height_ * 3);
-  for (int y = 0; y < height_; ++y) {
-    const std::uint8_t* row =
-        bits + static_cast<ptrdiff_t>(bottomUp ? height_ - 1 - y : y) * stride;
-    std::memcpy(&pixels_[static_cast<size_t>(y) * width_ * 3], row,
-                static_cast<size_t>(width_) * 3);
-  }
-}
-
-const std::uint8_t* TMaskedPicture::Pixel(int x, int y) const {
-  return &pixels_[(static_cast<size_t>(y) * width_ + x) * 3];
-}
-
-std::vector<std::uint32_t> TMaskedPicture::Compose(int index, COLORREF background, int blend,
-                                                   bool grayed) const {
-  const int width = ImageWidth();
-  const int height = ImageHeight();
-  const int backgroundShare = std::clamp(blend, 0, 100);
-  const int backgroundChannel[3] = {GetBValue(background), GetGValue(background),
-                                    GetRValue(background)};
-  std::vector<std::uint32_t> result(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const std::uint8_t* picture = Pixel(index * width + x, y);
-      const std::uint8_t* mask = Pixel(index * width + x, y + height);
-      int channel[3];
-      for (int c = 0; c < 3; ++c) {
-        channel[c] = Mix(picture[c], backgroundChannel[c], backgroundShare, 100);
-      }
-      if (grayed) {
-        const int gray = (channel[2] * 30 + channel[1] * 59 + channel[0] * 11) / 100;
-        std::fill(std::begin(channel), std::end(channel), gray);
-      }
-      std::uint32_t pixel = 0;
-      for (int c = 0; c < 3; ++c) {
-        pixel |= static_cast<std::uint32_t>(Mix(channel[c], backgroundChannel[c], mask[c], 255))
-                 << (8 * c);
-      }
-      result[static_cast<size_t>(y) * width + x] = pixel;
-    }
-  }
-  return result;
-}
-
-TsEditButton::TsEditButton(TComponent* owner) : TCustomControl(owner) {}
+TsEditButton::TsEditButton(TComponent* owner) : TMouseControl(owner) {}
 
 void TsEditButton::SetDefaultGlyph(const std::string& pictureName) {
-  defaultGlyph_ = pictureName;
-  LoadPicture();
-}
-
-void TsEditButton::SetGlyphMode(const TsGlyphMode& glyphMode) {
-  glyphMode_ = glyphMode;
-  LoadPicture();
-}
-
-void TsEditButton::LoadPicture() {
-  const std::string name = glyphMode_.UseDefaultGlyph ? defaultGlyph_ : glyphMode_.Glyph;
-  picture_ = name.empty() ? TMaskedPicture() : TMaskedPicture(PictureResource(name));
+  picture_ = pictureName.empty() ? TMaskedPicture() : TMaskedPicture(PictureResource(pictureName));
   Invalidate();
 }
 
@@ -162,14 +82,18 @@ void TsEditButton::CreateParams(TCreateParams& params) {
 }
 
 void TsEditButton::OnEnabledChanged() {
-  TWindow::OnEnabledChanged();
+  TMouseControl::OnEnabledChanged();
   Invalidate();
 }
 
-bool TsEditButton::Contains(LPARAM point) const {
-  RECT client;
-  GetClientRect(WindowHandle(), &client);
-  return PtInRect(&client, POINT{GET_X_LPARAM(point), GET_Y_LPARAM(point)}) != FALSE;
+void TsEditButton::MouseStateChanged() {
+  Invalidate();
+}
+
+void TsEditButton::DoClick() {
+  // The dialog that a click opens is modal: show the button released first.
+  UpdateWindow(WindowHandle());
+  TMouseControl::DoClick();
 }
 
 void TsEditButton::PaintWindow(HDC dc) {
@@ -179,7 +103,7 @@ void TsEditButton::PaintWindow(HDC dc) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   if (Pressed()) {
     DrawEdge(dc, &client, BDR_SUNKENOUTER, BF_RECT);
-  } else if (hot_ || down_) {
+  } else if (MouseInside() || Held()) {
     DrawEdge(dc, &client, BDR_RAISEDINNER, BF_RECT);
   }
   if (picture_.Empty()) {
@@ -187,99 +111,18 @@ void TsEditButton::PaintWindow(HDC dc) {
   }
   const int width = picture_.ImageWidth();
   const int height = picture_.ImageHeight();
-  const bool grayed = glyphMode_.Grayed && !Enabled();
   const std::vector<std::uint32_t> image =
-      picture_.Compose(Pressed() ? kPressedImage : kRestImage, face, glyphMode_.Blend, grayed);
+      picture_.Compose(Pressed() ? kPressedImage : kRestImage, face);
   const BITMAPINFO info = TopDownBitmapInfo(width, height);
   SetDIBitsToDevice(dc, (client.right - width) / 2, (client.bottom - height) / 2,
                     static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                     static_cast<UINT>(height), image.data(), &info, DIB_RGB_COLORS);
 }
 
-LRESULT TsEditButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-  case WM_LBUTTONDOWN:
-    SetCapture(WindowHandle());
-    down_ = true;
-    pointerInside_ = true;
-    Invalidate();
-    return 0;
-  case WM_MOUSEMOVE:
-    if (!hot_) {
-      hot_ = true;
-      TRACKMOUSEEVENT tracking{sizeof(tracking), TME_LEAVE, WindowHandle(), 0};
-      TrackMouseEvent(&tracking);
-      Invalidate();
-    }
-    if (down_ && Contains(lParam) != pointerInside_) {
-      pointerInside_ = !pointerInside_;
-      Invalidate();
-    }
-    return 0;
-  case WM_MOUSELEAVE:
-    hot_ = false;
-    Invalidate();
-    return 0;
-  case WM_LBUTTONUP:
-    if (down_) {
-      const bool clicked = Contains(lParam);
-      // Cleared before the capture goes, so that WM_CAPTURECHANGED finds nothing to undo.
-      down_ = false;
-      ReleaseCapture();
-      Invalidate();
-      // The dialog that a click opens is modal: show the button released first.
-      UpdateWindow(WindowHandle());
-      if (clicked) {
-        DoClick();
-      }
-    }
-    return 0;
-  case WM_CAPTURECHANGED:
-    if (down_) {
-      down_ = false;
-      Invalidate();
-    }
-    return 0;
-  default:
-    break;
-  }
-  return TCustomControl::WndProc(message, wParam, lParam);
-}
-
-void TsEditButton::DoClick() {
-  if (OnClick) {
-    OnClick(this);
-  }
-}
-
-TsMaskEdit::TsMaskEdit(TComponent* owner) : TWithBoundLabel<TWindow>(owner) {
-  SetTabStop(true);
-  SetBounds(0, 0, kDefaultWidth, kDefaultHeight);
-}
-
-void TsMaskEdit::SetMaxLength(int maxLength) {
-  maxLength_ = maxLength;
-  if (HandleAllocated()) {
-    SendMessageA(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
-  }
-}
-
 void TsMaskEdit::SelectAll() {
   if (HandleAllocated()) {
     SendMessageA(WindowHandle(), EM_SETSEL, 0, -1);
   }
-}
-
-void TsMaskEdit::CreateParams(TCreateParams& params) {
-  params.className = "EDIT";
-  params.subclassStandardControl = true;
-  params.style = ES_LEFT | ES_AUTOHSCROLL | ES_AUTOVSCROLL;
-  params.exStyle = WS_EX_CLIENTEDGE;
-}
-
-void TsMaskEdit::AfterCreateHandle() {
-  TWithBoundLabel<TWindow>::AfterCreateHandle();
-  SendMessageA(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
 }
 
 TsCustomComboEdit::TsCustomComboEdit(TComponent* owner) : TsMaskEdit(owner) {
@@ -304,25 +147,12 @@ void TsCustomComboEdit::UpdateReadOnly() {
   }
 }
 
-void TsCustomComboEdit::SetShowButton(bool showButton) {
-  showButton_ = showButton;
-  button_->SetVisible(showButton);
-  FitTextArea();
-}
-
-void TsCustomComboEdit::SetGlyphMode(const TsGlyphMode& glyphMode) {
-  button_->SetGlyphMode(glyphMode);
-  PlaceButton();
-  FitTextArea();
-}
-
 int TsCustomComboEdit::ButtonWidth() const {
-  return showButton_ ? button_->PictureWidth() + kButtonPadding : 0;
+  return button_->PictureWidth() + kButtonPadding;
 }
 
 void TsCustomComboEdit::PlaceButton() {
-  const int width = button_->PictureWidth() + kButtonPadding;
-  button_->SetBounds(ClientWidth() - width, 0, width, ClientHeight());
+  button_->SetBounds(ClientWidth() - ButtonWidth(), 0, ButtonWidth(), ClientHeight());
 }
 
 // The edit is multi-line only so that it takes a formatting rectangle: the text ends where the
@@ -338,7 +168,7 @@ void TsCustomComboEdit::FitTextArea() {
 
 void TsCustomComboEdit::CreateParams(TCreateParams& params) {
   TsMaskEdit::CreateParams(params);
-  params.style |= ES_MULTILINE | WS_CLIPCHILDREN;
+  params.style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_CLIPCHILDREN;
   if (!EditCanModify()) {
     params.style |= ES_READONLY;
   }
@@ -400,12 +230,9 @@ void TsCustomComboEdit::SelectAllOnFocus() {
 }
 
 void TsCustomComboEdit::OfferDialogKey(WPARAM key) {
-  for (TWindow* window = Parent(); window != nullptr; window = window->Parent()) {
-    if (auto* form = dynamic_cast<TForm*>(window)) {
-      // As the dialog navigation does: the form presses its default or cancel button, if any.
-      SendMessageA(form->Handle(), WM_COMMAND, key == VK_RETURN ? IDOK : IDCANCEL, 0);
-      return;
-    }
+  if (TForm* form = ParentForm(*this)) {
+    // As the dialog navigation does: the form presses its default or cancel button, if any.
+    SendMessageA(form->Handle(), WM_COMMAND, key == VK_RETURN ? IDOK : IDCANCEL, 0);
   }
 }
 
@@ -505,29 +332,6 @@ TsFilenameEdit::TsFilenameEdit(TComponent* owner) : TsFileDirEdit(owner) {
   Button().SetDefaultGlyph(kOpenFilePicture);
   dialog_ = new TsOpenDialog(this);
   dialog_->SetFilter(kDefaultFilter);
-  dialog_->SetOptions({ofHideReadOnly, ofEnableSizing});
-}
-
-void TsFilenameEdit::SetDialogKind(TFileDialogKind dialogKind) {
-  if (dialogKind == dialogKind_) {
-    return;
-  }
-  TOpenDialog* replacement = dialogKind == dkSave
-                                 ? static_cast<TOpenDialog*>(new TsSaveDialog(this))
-                                 : new TsOpenDialog(this);
-  replacement->SetFileName(dialog_->FileName());
-  replacement->Files() = dialog_->Files();
-  replacement->SetInitialDir(dialog_->InitialDir());
-  replacement->SetFilter(dialog_->Filter());
-  replacement->SetFilterIndex(dialog_->FilterIndex());
-  replacement->SetDefaultExt(dialog_->DefaultExt());
-  replacement->SetTitle(dialog_->Title());
-  replacement->SetOptions(dialog_->Options());
-  replacement->SetHelpContext(dialog_->HelpContext());
-  replacement->SetDialogFunction(dialog_->DialogFunction());
-  delete dialog_;
-  dialog_ = replacement;
-  dialogKind_ = dialogKind;
 }
 
 void TsFilenameEdit::SetFileName(const std::string& fileName) {

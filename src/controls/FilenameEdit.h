@@ -1,14 +1,14 @@
 #pragma once
 
 #include "controls/BoundLabel.h"
+#include "controls/Edit.h"
 #include "controls/FileDialogs.h"
-#include "framework/Window.h"
+#include "controls/MouseControl.h"
+#include "imaging/MaskedPicture.h"
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 namespace hivelark {
 
@@ -17,96 +17,36 @@ constexpr WORD scShift = 0x2000;
 constexpr WORD scCtrl = 0x4000;
 constexpr WORD scAlt = 0x8000;
 
-// How the button of a field draws its picture.
-struct TsGlyphMode {
-  // The field's own picture; when false, the bitmap resource named by Glyph (none if empty).
-  bool UseDefaultGlyph = true;
-  std::string Glyph;
-  // How much of the background is mixed into the picture, in percent.
-  int Blend = 0;
-  // Whether the picture turns grey while the field is disabled.
-  bool Grayed = false;
-};
-
-// A picture of three equal images side by side (unused, at rest and under the mouse, pressed) over
-// a mask under each image, as the field buttons' bitmaps hold them. A mask pixel tells per colour
-// channel how much of the background shows through: 0 none, 255 all.
-class TMaskedPicture {
-public:
-  TMaskedPicture() = default;
-  // Loads the 24-bit BITMAP resource `name` of the program.
-  explicit TMaskedPicture(const std::string& name);
-
-  int ImageWidth() const { return width_ / 3; }
-  int ImageHeight() const { return height_ / 2; }
-  bool Empty() const { return width_ == 0; }
-
-  // Image `index` (0 to 2) laid over `background`, as top-down 32-bit pixels (0x00RRGGBB).
-  std::vector<std::uint32_t> Compose(int index, COLORREF background, int blend, bool grayed) const;
-
-private:
-  // Blue, green and red bytes of pixel (x, y), counted from the top.
-  const std::uint8_t* Pixel(int x, int y) const;
-
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<std::uint8_t> pixels_;
-};
-
 // The flat button at the right end of a field: no caption, an arrow cursor, never the keyboard
 // focus. It shows the middle image of its picture at rest and under the mouse, the right one while
-// it is held down, and a thin frame under the mouse. A click is a press and a release over it.
-class TsEditButton : public TCustomControl {
+// it is held down, and a thin frame under the mouse.
+class TsEditButton : public TMouseControl {
 public:
   explicit TsEditButton(TComponent* owner);
 
   // The field's own picture, by the picture name of the control library.
   void SetDefaultGlyph(const std::string& pictureName);
-  const TsGlyphMode& GlyphMode() const { return glyphMode_; }
-  void SetGlyphMode(const TsGlyphMode& glyphMode);
   // The width of one image of the picture shown; 0 without a picture.
   int PictureWidth() const { return picture_.Empty() ? 0 : picture_.ImageWidth(); }
-  // Whether it is held down with the mouse over it.
-  bool Pressed() const { return down_ && pointerInside_; }
-
-  TNotifyEvent OnClick;
 
 protected:
   void CreateParams(TCreateParams& params) override;
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnEnabledChanged() override;
-  virtual void DoClick();
+  void MouseStateChanged() override;
+  void DoClick() override;
 
 private:
-  void LoadPicture();
   void PaintWindow(HDC dc) override;
-  bool Contains(LPARAM point) const;
 
-  std::string defaultGlyph_;
-  TsGlyphMode glyphMode_;
   TMaskedPicture picture_;
-  bool hot_ = false;
-  bool down_ = false;
-  bool pointerInside_ = false;
 };
 
 // A one-line edit field that can carry a bound label.
-class TsMaskEdit : public TWithBoundLabel<TWindow> {
+class TsMaskEdit : public TWithBoundLabel<TsEdit> {
 public:
-  explicit TsMaskEdit(TComponent* owner);
+  explicit TsMaskEdit(TComponent* owner) : TWithBoundLabel<TsEdit>(owner) {}
 
-  // The longest text the user may type (0: the platform's limit); text set by the program may be
-  // longer.
-  int MaxLength() const { return maxLength_; }
-  void SetMaxLength(int maxLength);
   void SelectAll();
-
-protected:
-  void CreateParams(TCreateParams& params) override;
-  void AfterCreateHandle() override;
-
-private:
-  int maxLength_ = 0;
 };
 
 // An edit field with a button at its right end whose click runs ButtonClick. With DirectInput off
@@ -126,13 +66,9 @@ public:
   // Key code plus scShift, scCtrl and scAlt; Alt+Down by default.
   WORD ClickKey() const { return clickKey_; }
   void SetClickKey(WORD clickKey) { clickKey_ = clickKey; }
-  bool ShowButton() const { return showButton_; }
-  void SetShowButton(bool showButton);
   // Whether the whole text is selected whenever the field gets the focus.
   bool AutoSelect() const { return autoSelect_; }
   void SetAutoSelect(bool autoSelect) { autoSelect_ = autoSelect; }
-  const TsGlyphMode& GlyphMode() const { return button_->GlyphMode(); }
-  void SetGlyphMode(const TsGlyphMode& glyphMode);
 
   // Keeps the text out from under the button.
   void FitTextArea();
@@ -165,7 +101,6 @@ private:
   bool directInput_ = true;
   bool readOnly_ = false;
   WORD clickKey_ = scAlt | VK_DOWN;
-  bool showButton_ = true;
   bool autoSelect_ = true;
 };
 
@@ -176,8 +111,6 @@ public:
   explicit TsFileDirEdit(TComponent* owner);
 };
 
-enum TFileDialogKind { dkOpen, dkSave };
-
 // A field for the full path of one file, chosen with the system's file dialog that its button
 // opens (Browse). Its text is the path exactly as chosen; the dialog keeps the file name, folder
 // and file type of the last browse for the next one. Main thread only.
@@ -185,10 +118,8 @@ class TsFilenameEdit : public TsFileDirEdit {
 public:
   explicit TsFilenameEdit(TComponent* owner);
 
-  // The dialog that Browse runs; replaced (with its settings) when DialogKind changes.
+  // The dialog that Browse runs.
   TOpenDialog& Dialog() const { return *dialog_; }
-  TFileDialogKind DialogKind() const { return dialogKind_; }
-  void SetDialogKind(TFileDialogKind dialogKind);
 
   // The text, unchanged.
   std::string FileName() const { return Text(); }
@@ -207,8 +138,6 @@ public:
   void SetInitialDir(const std::string& initialDir) { dialog_->SetInitialDir(initialDir); }
   const TOpenOptions& DialogOptions() const { return dialog_->Options(); }
   void SetDialogOptions(const TOpenOptions& options) { dialog_->SetOptions(options); }
-  const std::string& DialogTitle() const { return dialog_->Title(); }
-  void SetDialogTitle(const std::string& title) { dialog_->SetTitle(title); }
 
   int HelpContext() const { return helpContext_; }
   void SetHelpContext(int helpContext) { helpContext_ = helpContext; }
@@ -222,7 +151,6 @@ protected:
 
 private:
   TOpenDialog* dialog_;
-  TFileDialogKind dialogKind_ = dkOpen;
   int helpContext_ = 0;
 };
 

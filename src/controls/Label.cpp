@@ -25,7 +25,7 @@ void TsLabel::FitToText() {
   {
     SelectObjectScope font(screen, Font()->Handle());
     DrawTextA(screen, caption.empty() ? " " : caption.c_str(), caption.empty() ? 1 : -1, &extent,
-              DT_CALCRECT | DT_SINGLELINE | (ShowAccelChar() ? 0 : DT_NOPREFIX));
+              DT_CALCRECT | DT_SINGLELINE);
   }
   ReleaseDC(nullptr, screen);
   SetBounds(Left(), Top(), caption.empty() ? 0 : extent.right, extent.bottom);

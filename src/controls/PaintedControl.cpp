@@ -2,44 +2,15 @@
 
 #include "framework/Handles.h"
 
-#include <windowsx.h>
-
 namespace hivelark {
-namespace {
 
-// The mouse message's key flags as the mouse events carry them. Alt has no flag of its own.
-TShiftState MouseShiftState(WPARAM keys) {
-  TShiftState state = 0;
-  if ((keys & MK_SHIFT) != 0) {
-    state |= ssShift;
-  }
-  if ((keys & MK_CONTROL) != 0) {
-    state |= ssCtrl;
-  }
-  if (GetKeyState(VK_MENU) < 0) {
-    state |= ssAlt;
-  }
-  if ((keys & MK_LBUTTON) != 0) {
-    state |= ssLeft;
-  }
-  if ((keys & MK_RBUTTON) != 0) {
-    state |= ssRight;
-  }
-  if ((keys & MK_MBUTTON) != 0) {
-    state |= ssMiddle;
-  }
-  return state;
-}
-
-} // namespace
-
-TPaintedControl::TPaintedControl(TComponent* owner) : TCustomControl(owner) {}
+TPaintedControl::TPaintedControl(TComponent* owner) : TMouseControl(owner) {}
 
 void TPaintedControl::SetCursor(TCursor cursor) {
   cursor_ = cursor;
   // The platform asks for the pointer only when the mouse moves again: show the new one at once
   // while the mouse rests over the control.
-  if (mouseInside_ && HandleAllocated() && !ApplyCursor()) {
+  if (MouseInside() && HandleAllocated() && !ApplyCursor()) {
     ::SetCursor(reinterpret_cast<HCURSOR>(GetClassLongPtrA(WindowHandle(), GCLP_HCURSOR)));
   }
 }
@@ -91,7 +62,7 @@ LRESULT TPaintedControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   case WM_SETTEXT:
   case WM_SETFONT:
   case WM_ENABLE: {
-    const LRESULT result = TCustomControl::WndProc(message, wParam, lParam);
+    const LRESULT result = TMouseControl::WndProc(message, wParam, lParam);
     Invalidate();
     return result;
   }
@@ -100,72 +71,10 @@ LRESULT TPaintedControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     break;
-  case WM_MOUSEMOVE:
-    if (!mouseInside_) {
-      mouseInside_ = true;
-      TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, WindowHandle(), 0};
-      TrackMouseEvent(&track);
-      DoMouseEnter();
-    }
-    DoMouseMove(MouseShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-    return 0;
-  case WM_MOUSELEAVE:
-    if (mouseInside_) {
-      mouseInside_ = false;
-      DoMouseLeave();
-    }
-    return 0;
-  case WM_LBUTTONDOWN:
-  case WM_LBUTTONDBLCLK:
-    pressed_ = true;
-    SetCapture(WindowHandle());
-    return 0;
-  case WM_LBUTTONUP: {
-    const bool wasPressed = pressed_;
-    pressed_ = false;
-    if (GetCapture() == WindowHandle()) {
-      ReleaseCapture();
-    }
-    RECT client;
-    GetClientRect(WindowHandle(), &client);
-    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    // A click is a press and a release over the control, as with a push button.
-    if (wasPressed && PtInRect(&client, point)) {
-      DoClick();
-    }
-    return 0;
-  }
-  case WM_CAPTURECHANGED:
-    pressed_ = false;
-    return 0;
   default:
     break;
   }
-  return TCustomControl::WndProc(message, wParam, lParam);
-}
-
-void TPaintedControl::DoClick() {
-  if (OnClick) {
-    OnClick(this);
-  }
-}
-
-void TPaintedControl::DoMouseEnter() {
-  if (OnMouseEnter) {
-    OnMouseEnter(this);
-  }
-}
-
-void TPaintedControl::DoMouseMove(TShiftState shift, int x, int y) {
-  if (OnMouseMove) {
-    OnMouseMove(this, shift, x, y);
-  }
-}
-
-void TPaintedControl::DoMouseLeave() {
-  if (OnMouseLeave) {
-    OnMouseLeave(this);
-  }
+  return TMouseControl::WndProc(message, wParam, lParam);
 }
 
 } // namespace hivelark

@@ -2,28 +2,25 @@
 
 namespace hivelark {
 
+TForm* ParentForm(const TWindow& control) {
+  for (TWindow* window = control.Parent(); window != nullptr; window = window->Parent()) {
+    if (auto* form = dynamic_cast<TForm*>(window)) {
+      return form;
+    }
+  }
+  return nullptr;
+}
+
 TLabel::TLabel(TComponent* owner) : TWindow(owner) {}
 
 DWORD TLabel::TextStyle() const {
-  DWORD style = wordWrap_ ? SS_LEFT : SS_LEFTNOWORDWRAP;
-  if (!showAccelChar_) {
-    style |= SS_NOPREFIX;
-  }
-  return style;
+  return wordWrap_ ? SS_LEFT : SS_LEFTNOWORDWRAP;
 }
 
 void TLabel::SetWordWrap(bool wordWrap) {
   wordWrap_ = wordWrap;
   if (HandleAllocated()) {
-    ChangeStyle(TextStyle(), (SS_TYPEMASK | SS_NOPREFIX) & ~TextStyle());
-    Invalidate();
-  }
-}
-
-void TLabel::SetShowAccelChar(bool showAccelChar) {
-  showAccelChar_ = showAccelChar;
-  if (HandleAllocated()) {
-    ChangeStyle(TextStyle(), (SS_TYPEMASK | SS_NOPREFIX) & ~TextStyle());
+    ChangeStyle(TextStyle(), SS_TYPEMASK & ~TextStyle());
     Invalidate();
   }
 }
@@ -59,19 +56,10 @@ bool TButton::OnCommandNotification(WORD code) {
   return true;
 }
 
-TForm* TButton::ParentForm() const {
-  for (TWindow* window = Parent(); window != nullptr; window = window->Parent()) {
-    if (auto* form = dynamic_cast<TForm*>(window)) {
-      return form;
-    }
-  }
-  return nullptr;
-}
-
 void TButton::Click() {
   // The modal result first, so that the OnClick handler sees it and may still change it.
   if (modalResult_ != mrNone) {
-    if (TForm* form = ParentForm()) {
+    if (TForm* form = ParentForm(*this)) {
       form->SetModalResult(modalResult_);
     }
   }

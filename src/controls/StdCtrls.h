@@ -8,8 +8,11 @@
 
 namespace hivelark {
 
+// The form that `control` sits on: the nearest form among its parents, or null.
+TForm* ParentForm(const TWindow& control);
+
 // A static text on the platform's STATIC control. An ampersand underlines the next character and
-// two show one, unless ShowAccelChar is off. Main thread only.
+// two show one. Main thread only.
 class TLabel : public TWindow {
 public:
   explicit TLabel(TComponent* owner);
@@ -17,9 +20,6 @@ public:
   // Whether long lines break at blanks (default true).
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool wordWrap);
-  // Whether "&" marks the next character as underlined (default true).
-  bool ShowAccelChar() const { return showAccelChar_; }
-  void SetShowAccelChar(bool showAccelChar);
 
 protected:
   void CreateParams(TCreateParams& params) override;
@@ -28,7 +28,6 @@ private:
   DWORD TextStyle() const;
 
   bool wordWrap_ = true;
-  bool showAccelChar_ = true;
 };
 
 // A push button on the platform's BUTTON control. A click sets the modal result of the form it
@@ -55,8 +54,6 @@ protected:
   virtual void DoClick();
 
 private:
-  TForm* ParentForm() const;
-
   int modalResult_ = mrNone;
   bool default_ = false;
 };

@@ -103,16 +103,6 @@ void TCustomTrayIcon::SetHint(const std::string& hint) {
   }
 }
 
-void TCustomTrayIcon::SetBalloonHint(const std::string& text) {
-  balloonHint_ = text;
-  CopyText(data_.szInfo, text);
-}
-
-void TCustomTrayIcon::SetBalloonTitle(const std::string& text) {
-  balloonTitle_ = text;
-  CopyText(data_.szInfoTitle, text);
-}
-
 void TCustomTrayIcon::SetIcon(HICON icon) {
   icon_.reset();
   if (icon != nullptr) {

@@ -34,13 +34,6 @@ public:
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint);
 
-  // Texts of a balloon; no balloon is shown unless the platform is asked for one, which this
-  // component never does.
-  const std::string& BalloonHint() const { return balloonHint_; }
-  void SetBalloonHint(const std::string& text);
-  const std::string& BalloonTitle() const { return balloonTitle_; }
-  void SetBalloonTitle(const std::string& text);
-
   // A copy of `icon` made at the system's standard icon size (from the icon's resource when it
   // came from one); null for none, in which case the application's icon is shown.
   HICON Icon() const { return icon_.get(); }
@@ -99,8 +92,6 @@ private:
   NOTIFYICONDATAA data_{};
   TShellNotify shellNotify_;
   std::string hint_;
-  std::string balloonHint_;
-  std::string balloonTitle_;
   UniqueIcon icon_;
   UniqueIcon applicationIcon_;
   bool visible_ = false;

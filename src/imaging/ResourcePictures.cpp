@@ -33,13 +33,4 @@ UniqueBitmap LoadBitmapResource(HMODULE module, const char* name) {
   return bitmap;
 }
 
-UniqueIcon LoadIconResource(HMODULE module, const char* name, int size) {
-  UniqueIcon icon(static_cast<HICON>(LoadImageA(module, name, IMAGE_ICON, size, size, 0)));
-  if (!icon) {
-    throw EPictureError(Format("Cannot load icon resource \"%s\": %s", name,
-                               SystemErrorMessage(GetLastError()).c_str()));
-  }
-  return icon;
-}
-
 } // namespace hivelark

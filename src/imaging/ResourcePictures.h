@@ -16,8 +16,4 @@ Picture ReadPngResource(HMODULE module, const char* name);
 // keep their stored colours whatever the screen's format.
 UniqueBitmap LoadBitmapResource(HMODULE module, const char* name);
 
-// The image of the ICON resource `name` that the platform's loader picks for `size` x `size`
-// pixels.
-UniqueIcon LoadIconResource(HMODULE module, const char* name, int size);
-
 } // namespace hivelark

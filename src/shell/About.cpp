@@ -164,10 +164,4 @@ void TAboutBox::Image1MouseLeave(TComponent*) {
   Image1->SetCursor(crDefault);
 }
 
-void ShowAboutBox() {
-  if (AboutBox != nullptr) {
-    AboutBox->ShowModal();
-  }
-}
-
 } // namespace hivelark

@@ -59,7 +59,4 @@ private:
 // The About box of the running program, created at start-up.
 extern TAboutBox* AboutBox;
 
-// The About command: shows the About box modally; how it was closed does not matter.
-void ShowAboutBox();
-
 } // namespace hivelark

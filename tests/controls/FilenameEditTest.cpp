@@ -4,6 +4,7 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
+#include "imaging/AlphaPicture.h"
 #include "imaging/ResourcePictures.h"
 #include "support/WindowDriver.h"
 
@@ -73,22 +74,12 @@ void SetClipboardText(const std::string& text) {
   }
 }
 
-BITMAPINFO TopDown32(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  return info;
-}
-
 // The client area of `window` as 0x00RRGGBB pixels, top row first: as the window draws itself, or
 // as the screen shows it.
 std::vector<std::uint32_t> ClientPixels(HWND window, bool fromScreen) {
   RECT client;
   GetClientRect(window, &client);
-  BITMAPINFO info = TopDown32(client.right, client.bottom);
+  BITMAPINFO info = TopDownBitmapInfo(client.right, client.bottom);
   void* bits = nullptr;
   UniqueBitmap target(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
@@ -412,7 +403,7 @@ TEST_F(FilenameEditTest, TextAreaEndsWhereTheButtonBegins) {
 TEST_F(FilenameEditTest, ButtonShowsTheMiddleImageAtRestAndTheRightImageWhilePressed) {
   // The resource: three 20 x 17 images over their masks.
   const UniqueBitmap source = LoadBitmapResource(GetModuleHandleA(nullptr), "SF");
-  BITMAPINFO info = TopDown32(60, 34);
+  BITMAPINFO info = TopDownBitmapInfo(60, 34);
   std::vector<std::uint32_t> art(60 * 34);
   ASSERT_EQ(
       GetDIBits(WindowDC(nullptr).get(), source.get(), 0, 34, art.data(), &info, DIB_RGB_COLORS),

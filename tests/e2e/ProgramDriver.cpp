@@ -4,7 +4,6 @@
 #include "support/WindowDriver.h"
 
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <fstream>
 #include <iterator>
@@ -120,43 +119,6 @@ std::string RemoteStatusText(HANDLE process, HWND status) {
   }
   VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   return text;
-}
-
-DWORD ThreadCount(DWORD processId) {
-  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-  if (snapshot.get() == INVALID_HANDLE_VALUE) {
-    return 0;
-  }
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof(entry);
-  DWORD count = 0;
-  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
-       more = Thread32Next(snapshot.get(), &entry)) {
-    if (entry.th32OwnerProcessID == processId) {
-      ++count;
-    }
-  }
-  return count;
-}
-
-// The handles open in a process, counted by trying each handle value: where the platform does not
-// count another process's handles (GetProcessHandleCount answers 0), duplicating a value succeeds
-// exactly for the handles that are open. Values are multiples of 4; the range covers thousands.
-DWORD ProbedHandleCount(DWORD processId) {
-  UniqueHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
-  if (!process) {
-    return 0;
-  }
-  DWORD count = 0;
-  for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-    HANDLE copy = nullptr;
-    if (DuplicateHandle(process.get(), reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy,
-                        0, FALSE, DUPLICATE_SAME_ACCESS)) {
-      CloseHandle(copy);
-      ++count;
-    }
-  }
-  return count;
 }
 
 } // namespace
@@ -502,11 +464,10 @@ DWORD Hivelark::Exit() {
 
 ProcessCounts Hivelark::Counts() const {
   ProcessCounts counts;
-  counts.threads = ThreadCount(process_.Id());
-  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process_.Id()));
-  if (!GetProcessHandleCount(process.get(), &counts.handles) || counts.handles == 0) {
-    counts.handles = ProbedHandleCount(process_.Id());
-  }
+  counts.threads = testing_support::ThreadCount(process_.Id());
+  UniqueHandle process(
+      OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_DUP_HANDLE, FALSE, process_.Id()));
+  counts.handles = process ? testing_support::OpenHandleCount(process.get()) : 0;
   return counts;
 }
 

@@ -18,13 +18,7 @@ class Canvas {
 public:
   Canvas(int width, int height, std::uint32_t background)
       : width_(width), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownBitmapInfo(width, height);
     void* bits = nullptr;
     bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     pixels_ = static_cast<std::uint32_t*>(bits);
@@ -131,7 +125,7 @@ TEST(ProgramPictures, CheckMarkHoldsTwoImagesSideBySide) {
   EXPECT_GT(opaqueRight, 10);
 }
 
-TEST(ProgramPictures, BitmapsAndIconComeThroughThePlatformLoaders) {
+TEST(ProgramPictures, BitmapsComeThroughThePlatformLoader) {
   for (auto [name, width, height] : {std::tuple{"SF", 60, 34}, {"ABOUTPICTURE", 147, 110}}) {
     SCOPED_TRACE(name);
     const UniqueBitmap bitmap = LoadBitmapResource(GetModuleHandleA(nullptr), name);
@@ -141,23 +135,11 @@ TEST(ProgramPictures, BitmapsAndIconComeThroughThePlatformLoaders) {
     EXPECT_EQ(info.bmHeight, height);
     EXPECT_EQ(info.bmBitsPixel, 24);
   }
-  for (int size : {16, 32, 48}) {
-    SCOPED_TRACE(size);
-    const UniqueIcon icon = LoadIconResource(GetModuleHandleA(nullptr), "MAINICON", size);
-    ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(icon.get(), &info));
-    const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
-    BITMAP colourInfo{};
-    ASSERT_NE(GetObjectA(colour.get(), sizeof(colourInfo), &colourInfo), 0);
-    EXPECT_EQ(colourInfo.bmWidth, size);
-    EXPECT_EQ(colourInfo.bmHeight, size);
-  }
 }
 
 TEST(ProgramPictures, AMissingResourceIsAnErrorNamingIt) {
   for (auto load : {+[] { ReadPngResource(GetModuleHandleA(nullptr), "NO_SUCH_PICTURE"); },
-                    +[] { LoadBitmapResource(GetModuleHandleA(nullptr), "NO_SUCH_PICTURE"); },
-                    +[] { LoadIconResource(GetModuleHandleA(nullptr), "NO_SUCH_PICTURE", 16); }}) {
+                    +[] { LoadBitmapResource(GetModuleHandleA(nullptr), "NO_SUCH_PICTURE"); }}) {
     try {
       load();
       ADD_FAILURE() << "no error";

@@ -2,9 +2,9 @@
 
 #include "framework/Exception.h"
 #include "monitor/RegMonitorThread.h"
+#include "support/ProgramProcess.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,8 @@
 
 using namespace hivelark;
 using namespace hivelark::monitortest;
+using testing_support::OpenHandleCount;
+using testing_support::ThreadCount;
 
 namespace {
 
@@ -217,61 +219,13 @@ TEST_F(RegMonitorTest, ReportsNeverCrossBetweenMonitors) {
   EXPECT_FALSE(window.reports[1].fromMonitor || window.reports[2].fromMonitor);
 }
 
-int ProcessThreadCount() {
-  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof(entry);
-  int count = 0;
-  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
-       more = Thread32Next(snapshot.get(), &entry)) {
-    count += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
-  }
-  return count;
-}
-
-// The open handles of this process. Wine answers GetProcessHandleCount with 0; there the system's
-// handle list (SystemExtendedHandleInformation) is counted instead.
-DWORD ProcessHandleCount() {
-  DWORD count = 0;
-  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) {
-    return count;
-  }
-  struct Entry {
-    void* object;
-    ULONG_PTR processId, handle;
-    ULONG access;
-    USHORT backTrace, type;
-    ULONG attributes, reserved;
-  };
-  struct List {
-    ULONG_PTR count, reserved;
-    Entry entries[1];
-  };
-  using Query = LONG(NTAPI*)(ULONG, void*, ULONG, ULONG*);
-  const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-  std::vector<BYTE> buffer(1 << 16);
-  ULONG needed = 0;
-  constexpr ULONG SYSTEM_EXTENDED_HANDLE_INFORMATION = 64;
-  constexpr LONG STATUS_INFO_LENGTH_MISMATCH = static_cast<LONG>(0xC0000004);
-  while (query(SYSTEM_EXTENDED_HANDLE_INFORMATION, buffer.data(), static_cast<ULONG>(buffer.size()),
-               &needed) == STATUS_INFO_LENGTH_MISMATCH) {
-    buffer.resize(buffer.size() * 2);
-  }
-  const auto* list = reinterpret_cast<const List*>(buffer.data());
-  for (ULONG_PTR i = 0; i < list->count; ++i) {
-    count += list->entries[i].processId == GetCurrentProcessId() ? 1 : 0;
-  }
-  return count;
-}
-
 TEST_F(RegMonitorTest, StartAndStopLeaveNoHandlesOrThreadsBehind) {
   // One cycle first, so that what the platform creates on first use is in the baseline.
   Start(key.Path())->Stop();
   ASSERT_TRUE(WaitDestroyed(Arms()));
   const auto arms = std::make_shared<ArmRecord>();
-  const DWORD handlesBefore = ProcessHandleCount();
-  const int threadsBefore = ProcessThreadCount();
+  const DWORD handlesBefore = OpenHandleCount(GetCurrentProcess());
+  const DWORD threadsBefore = ThreadCount(GetCurrentProcessId());
 
   std::shared_ptr<TRegMonitorLink> link;
   for (int cycle = 0; cycle < 1000; ++cycle) {
@@ -294,11 +248,11 @@ TEST_F(RegMonitorTest, StartAndStopLeaveNoHandlesOrThreadsBehind) {
   constexpr DWORD kLockEvent = 1;
   // An ended thread leaves the process a little after its last instruction.
   DWORD handlesAfter = 0;
-  int threadsAfter = 0;
+  DWORD threadsAfter = 0;
   PumpUntil(
       [&] {
-        handlesAfter = ProcessHandleCount();
-        threadsAfter = ProcessThreadCount();
+        handlesAfter = OpenHandleCount(GetCurrentProcess());
+        threadsAfter = ThreadCount(GetCurrentProcessId());
         return handlesAfter <= handlesBefore + kLockEvent && threadsAfter <= threadsBefore;
       },
       10000);

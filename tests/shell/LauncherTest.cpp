@@ -1,6 +1,7 @@
 #include "framework/Application.h"
 #include "framework/Handles.h"
 #include "shell/Launcher.h"
+#include "support/ProgramProcess.h"
 #include "support/WindowDriver.h"
 
 #include <windows.h>
@@ -103,17 +104,6 @@ protected:
   std::string folder_;
 };
 
-// The platform's own count is not available everywhere (Wine answers 0): probe the values that
-// handles take.
-size_t CountOpenHandles() {
-  size_t open = 0;
-  DWORD flags;
-  for (UINT_PTR value = 4; value < 0x10000; value += 4) {
-    open += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
-  }
-  return open;
-}
-
 UniqueHandle OpenWatchThread(const TRzLauncher& launcher) {
   TRzLaunchThread* thread = launcher.WaitThread();
   return UniqueHandle(thread != nullptr ? OpenThread(SYNCHRONIZE, FALSE, thread->ThreadId())
@@ -197,7 +187,7 @@ TEST_F(LauncherTest, BatchFileRunsInTheCommandInterpreter) {
 }
 
 TEST_F(LauncherTest, EveryLaunchStartsAnotherCopyAndHandlesDoNotPileUp) {
-  const size_t handlesBefore = CountOpenHandles();
+  const DWORD handlesBefore = OpenHandleCount(GetCurrentProcess());
   auto* launcher = new TRzLauncher(nullptr);
   UseHelper(*launcher, "exit 0");
   constexpr size_t LAUNCHES = 50;
@@ -205,10 +195,11 @@ TEST_F(LauncherTest, EveryLaunchStartsAnotherCopyAndHandlesDoNotPileUp) {
     ASSERT_EQ(launcher->Launch(), 0u);
   }
   EXPECT_EQ(WaitForStarts(LAUNCHES).size(), LAUNCHES);
-  const size_t handlesWithLauncher = CountOpenHandles();
+  const DWORD handlesWithLauncher = OpenHandleCount(GetCurrentProcess());
   EXPECT_LT(handlesWithLauncher, handlesBefore + 10) << "replaced process handles are closed";
   delete launcher;
-  EXPECT_LT(CountOpenHandles(), handlesWithLauncher) << "the last one is closed at destruction";
+  EXPECT_LT(OpenHandleCount(GetCurrentProcess()), handlesWithLauncher)
+      << "the last one is closed at destruction";
 }
 
 TEST_F(LauncherTest, BackgroundWatchReportsOnTheMainThreadAndCountsPolls) {

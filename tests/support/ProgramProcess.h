@@ -9,6 +9,13 @@ namespace testing_support {
 // The full path of a program built next to the running test program.
 std::string ProgramBeside(const std::string& fileName);
 
+// The threads of process `processId`, from a snapshot of the system's threads.
+DWORD ThreadCount(DWORD processId);
+// The handles open in `process` (this process, or one opened with PROCESS_QUERY_INFORMATION and
+// PROCESS_DUP_HANDLE): the platform's count, or where that says 0 (as Wine does), the handle
+// values that can be duplicated.
+DWORD OpenHandleCount(HANDLE process);
+
 // A program of this build (the real Hivelark.exe unless another is named), started as its own
 // process with a show command; ended by force at destruction if it is still running.
 class ProgramProcess {
