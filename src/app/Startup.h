@@ -4,12 +4,9 @@ namespace hivelark {
 
 class TApplication;
 
-// The application title, which also names the single-instance guard's mutex.
-inline constexpr char kApplicationTitle[] = "Hivelark 1.0";
-
 // Start-up up to the message loop: the main form carries the taskbar button, the title is set
-// (the program's is kApplicationTitle), then the main window and the About box are created, in
-// this order.
+// (the program's is the About box's kApplicationTitle), then the main window and the About box are
+// created, in this order.
 void CreateHivelarkForms(TApplication& application, const char* title);
 
 // The whole program: start-up, the message loop until the quit request, the exit sequence.

@@ -15,7 +15,6 @@
 namespace hivelark {
 namespace {
 
-constexpr char kTitle[] = "Hivelark 1.0";
 // 8-bit text in the system code page: 0xA9 is the copyright sign.
 constexpr char kCopyright[] = "Copyright \xA9 2026 The Hivelark developers";
 constexpr char kTagline[] = "Hivelark Monitor Tool";
@@ -55,7 +54,7 @@ TAboutBox* AboutBox = nullptr;
 
 TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
   SetName("AboutBox");
-  SetText(kTitle);
+  SetText(kApplicationTitle);
   SetBorderStyle(TBorderStyle::Dialog);
   SetPosition(TPosition::ScreenCenter);
   SetClientSize(298, 274);
@@ -115,7 +114,7 @@ TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
   sLabelFX1->SetParent(Panel1);
   sLabelFX1->SetBounds(3, 13, 273, 32);
   sLabelFX1->SetAlignment(taCenter);
-  sLabelFX1->SetText(kTitle);
+  sLabelFX1->SetText(kApplicationTitle);
   // The font's black is the layout's; the label draws its text in its kind's white.
   sLabelFX1->SetFont(std::make_shared<TFont>("MS Sans Serif", 19, true, kBlack));
 

@@ -10,6 +10,10 @@
 
 namespace hivelark {
 
+// The program's name and version: the About box's caption and title line, and the application
+// title under which the program runs (which also names its single-instance guard).
+inline constexpr char kApplicationTitle[] = "Hivelark 1.0";
+
 class TBitmapImage;
 class TCustomLabel;
 class TPaintedControl;
