@@ -48,22 +48,6 @@ int ShowCommand(TShowMode mode) {
   return SW_SHOWNORMAL;
 }
 
-// Waits until `handle` is signalled, handling the messages sent to this thread meanwhile, so that
-// a thread blocked in a send to it (an event hand-over) can go on.
-void WaitHandlingSentMessages(HANDLE handle) {
-  for (;;) {
-    // MWMO_INPUTAVAILABLE: a message that arrived before the call still wakes the wait.
-    const DWORD woken =
-        MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
-    if (woken != WAIT_OBJECT_0 + 1) {
-      return;
-    }
-    // Handles the sent messages and leaves the posted ones queued.
-    MSG message;
-    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
-}
-
 } // namespace
 
 TRzLaunchLink::TRzLaunchLink(TRzLauncher* launcher)
