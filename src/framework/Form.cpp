@@ -159,12 +159,10 @@ void TForm::ShowWithCommand(int showCommand) {
 }
 
 void TForm::BringToFront() {
-  HWND handle = Handle();
-  if (IsIconic(handle)) {
-    ShowWindow(handle, SW_RESTORE);
+  if (!Visible()) {
+    Show();
   }
-  SetForegroundWindow(handle);
-  BringWindowToTop(handle);
+  RestoreToFront(WindowHandle());
 }
 
 int TForm::ShowModal() {

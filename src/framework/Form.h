@@ -56,12 +56,14 @@ public:
   void SetVisible(bool visible) override;
   // Shows the form with a show command of the platform (SW_SHOWMAXIMIZED, SW_SHOWMINNOACTIVE...).
   void ShowWithCommand(int showCommand);
+  // Shows the form if it is hidden, then as RestoreToFront does.
   void BringToFront();
 
   // Shows the form modally and returns when it has a modal result: every other window of the
   // program is disabled meanwhile, messages sent from other threads are still handled, and
   // afterwards the window that was active and the focus come back. A quit request ends it with
-  // mrCancel (and stays queued for the main loop).
+  // mrCancel (and stays queued for the main loop). Whatever Show or the loop throws, the form
+  // leaves the modal state the same way before the exception passes on.
   int ShowModal();
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int result) { modalResult_ = result; }

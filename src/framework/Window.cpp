@@ -53,6 +53,16 @@ HICON SmallProgramIcon() {
   return icon;
 }
 
+void RestoreToFront(HWND window) {
+  if (IsIconic(window)) {
+    ShowWindow(window, SW_RESTORE);
+  } else if (!IsWindowVisible(window)) {
+    ShowWindow(window, SW_SHOW);
+  }
+  SetForegroundWindow(window);
+  BringWindowToTop(window);
+}
+
 TWindow::TWindow(TComponent* owner) : TComponent(owner) {}
 
 TWindow::~TWindow() {

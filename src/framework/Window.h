@@ -32,13 +32,17 @@ struct TCreateParams {
 // module has no such icon.
 HICON SmallProgramIcon();
 
+// Brings a top-level window, which may belong to another process, back to the user: restored if
+// minimised, shown if hidden (as in the notification area), then brought to the front.
+void RestoreToFront(HWND window);
+
 // The one base of every window, form and control. It owns its native window (created when first
-// needed, together with its children, and destroyed with the object), keeps the common properties
-// while no native window exists, and routes every message to the virtual WndProc, whose default
-// dispatches to the virtual handlers below and then to the default procedure. Notifications that
-// the platform sends to a parent (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR..., WM_DRAWITEM) are handed
-// to the child they concern. An exception that escapes a handler goes to the application's error
-// box. Main thread only.
+// needed, together with its children, and destroyed by the destroy step, see TComponent), keeps the
+// common properties while no native window exists, and routes every message to the virtual WndProc,
+// whose default dispatches to the virtual handlers below and then to the default procedure.
+// Notifications that the platform sends to a parent (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR...,
+// WM_DRAWITEM) are handed to the child they concern. An exception that escapes a handler goes to
+// the application's error box. Main thread only.
 class TWindow : public TComponent {
 public:
   explicit TWindow(TComponent* owner);
