@@ -116,45 +116,33 @@ void TWindow::SetParent(TWindow* parent) {
   }
 }
 
-int TWindow::Left() const {
+RECT TWindow::BoundsRect() const {
   if (handle_ == nullptr) {
-    return bounds_.left;
+    return bounds_;
   }
   RECT rect;
   GetWindowRect(handle_, &rect);
   if (parent_ != nullptr && parent_->handle_ != nullptr) {
     MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&rect), 2);
   }
-  return rect.left;
+  return rect;
+}
+
+int TWindow::Left() const {
+  return BoundsRect().left;
 }
 
 int TWindow::Top() const {
-  if (handle_ == nullptr) {
-    return bounds_.top;
-  }
-  RECT rect;
-  GetWindowRect(handle_, &rect);
-  if (parent_ != nullptr && parent_->handle_ != nullptr) {
-    MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&rect), 2);
-  }
-  return rect.top;
+  return BoundsRect().top;
 }
 
 int TWindow::Width() const {
-  if (handle_ == nullptr) {
-    return bounds_.right - bounds_.left;
-  }
-  RECT rect;
-  GetWindowRect(handle_, &rect);
+  const RECT rect = BoundsRect();
   return rect.right - rect.left;
 }
 
 int TWindow::Height() const {
-  if (handle_ == nullptr) {
-    return bounds_.bottom - bounds_.top;
-  }
-  RECT rect;
-  GetWindowRect(handle_, &rect);
+  const RECT rect = BoundsRect();
   return rect.bottom - rect.top;
 }
 

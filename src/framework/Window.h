@@ -150,6 +150,8 @@ private:
   void Attach(HWND window);
   void Detach();
   HBRUSH BackgroundBrush();
+  // The bounds as Left, Top, Width and Height give them.
+  RECT BoundsRect() const;
   static void RegisterOwnClass(const TCreateParams& params);
 
   HWND handle_ = nullptr;
