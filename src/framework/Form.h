@@ -40,12 +40,10 @@ public:
   // Whether the form sees key presses before its controls (PreviewKey).
   void SetKeyPreview(bool keyPreview) { keyPreview_ = keyPreview; }
   bool KeyPreview() const { return keyPreview_; }
-  // The window that owns this top-level window (no taskbar button of its own), or null.
-  void SetOwnerWindow(TForm* owner) { ownerForm_ = owner; }
-
-  // Enter presses the default button, Esc the cancel button (null: the key does nothing).
-  void SetDefaultButton(TWindow* button) { defaultButton_ = button; }
-  void SetCancelButton(TWindow* button) { cancelButton_ = button; }
+  // Enter presses the default button, Esc the cancel button (null: the key does nothing). These
+  // and the active control are forgotten when the control is destroyed.
+  void SetDefaultButton(TWindow* button) { Link(defaultButton_, button); }
+  void SetCancelButton(TWindow* button) { Link(cancelButton_, button); }
   TWindow* DefaultButton() const { return defaultButton_; }
   TWindow* CancelButton() const { return cancelButton_; }
 
@@ -89,7 +87,10 @@ public:
 
 protected:
   void CreateParams(TCreateParams& params) override;
+  void CreateHandle() override;
   void AfterCreateHandle() override;
+  void BeforeDestruction() override;
+  void Notification(TComponent* component) override;
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnMenuCommand(WORD id) override;
   void DescendantCreated(TWindow* descendant) override;
@@ -99,6 +100,8 @@ protected:
 private:
   void PlaceOnFirstShow();
   void ClickButton(TWindow* button);
+  // Points `slot` at `control`, told when it is destroyed.
+  void Link(TWindow*& slot, TWindow* control);
 
   TBorderStyle borderStyle_ = TBorderStyle::Single;
   TPosition position_ = TPosition::Designed;
@@ -111,7 +114,6 @@ private:
   int modalResult_ = mrNone;
   int clientWidth_ = -1;
   int clientHeight_ = -1;
-  TForm* ownerForm_ = nullptr;
   TWindow* defaultButton_ = nullptr;
   TWindow* cancelButton_ = nullptr;
   TWindow* activeControl_ = nullptr;

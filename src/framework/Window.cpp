@@ -74,13 +74,21 @@ TWindow::~TWindow() {
     auto& siblings = parent_->children_;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
   }
-  if (handle_ != nullptr) {
-    DestroyWindow(handle_);
+  DestroyHandle();
+}
+
+void TWindow::BeforeDestruction() {
+  DestroyHandle();
+  TComponent::BeforeDestruction();
+}
+
+void TWindow::DestroyHandle() {
+  if (handle_ == nullptr) {
+    return;
   }
-  // A window of another thread's or a failed destruction must not point back at a freed object.
-  if (handle_ != nullptr) {
-    Detach();
-  }
+  HWND handle = handle_;
+  Detach();
+  DestroyWindow(handle);
 }
 
 TWindow* TWindow::FromHandle(HWND window) {
@@ -310,6 +318,10 @@ void TWindow::CreateHandle() {
     }
   }
   TCreateParams params;
+  params.left = bounds_.left;
+  params.top = bounds_.top;
+  params.width = bounds_.right - bounds_.left;
+  params.height = bounds_.bottom - bounds_.top;
   CreateParams(params);
   DWORD style = (params.style | extraStyle_) & ~removedStyle_;
   if (parent_ != nullptr) {
@@ -332,10 +344,10 @@ void TWindow::CreateHandle() {
   }
   const HMENU menuOrId =
       parent_ != nullptr ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr;
-  HWND handle = CreateWindowExA(
-      params.exStyle, params.className.c_str(), text_.c_str(), style, bounds_.left, bounds_.top,
-      bounds_.right - bounds_.left, bounds_.bottom - bounds_.top,
-      parent_ != nullptr ? parentHandle : params.owner, menuOrId, GetModuleHandleA(nullptr), this);
+  HWND handle = CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(), style,
+                                params.left, params.top, params.width, params.height,
+                                parent_ != nullptr ? parentHandle : params.owner, menuOrId,
+                                GetModuleHandleA(nullptr), this);
   if (handle == nullptr) {
     throw Exception(
         Format("Error creating window: %s", SystemErrorMessage(GetLastError()).c_str()));

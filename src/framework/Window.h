@@ -24,6 +24,11 @@ struct TCreateParams {
   HCURSOR cursor = nullptr;
   // The owner of a top-level window (its hwndParent); ignored for child windows.
   HWND owner = nullptr;
+  // Position and size, from the window's bounds.
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
 };
 
 // The program's icon (the MAINICON resource) at the small icon size, for the window classes'
@@ -110,11 +115,16 @@ public:
   void Invalidate();
 
 protected:
+  // Fills in how the native window is to be created; no side effects.
   virtual void CreateParams(TCreateParams& params);
   // Creates the native window, then those of the children in their creation order.
   virtual void CreateHandle();
   // After the native window exists: applies state that only the derived class keeps.
   virtual void AfterCreateHandle() {}
+  // Ends the native window (the children's go with it). The object is unhooked first: no message
+  // of the dying window reaches it.
+  void DestroyHandle();
+  void BeforeDestruction() override;
 
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   // The class's own handling: the default window procedure or the standard control's procedure.

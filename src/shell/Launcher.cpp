@@ -3,8 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/MainThread.h"
-
-#include <utility>
+#include "framework/ScopeEnd.h"
 
 namespace hivelark {
 
@@ -21,18 +20,6 @@ constexpr DWORD BACKGROUND_POLL_MS = 100;
 constexpr DWORD START_SETTLE_POLL_MS = 10;
 // Two poll periods: long enough for a polling watch to see its terminated flag and end.
 constexpr DWORD WATCH_END_PAUSE_MS = 2 * BACKGROUND_POLL_MS;
-
-// Runs an action when the scope ends, however it ends.
-template <typename Action> class AtScopeEnd {
-public:
-  explicit AtScopeEnd(Action action) : action_(std::move(action)) {}
-  AtScopeEnd(const AtScopeEnd&) = delete;
-  AtScopeEnd& operator=(const AtScopeEnd&) = delete;
-  ~AtScopeEnd() { action_(); }
-
-private:
-  Action action_;
-};
 
 int ShowCommand(TShowMode mode) {
   switch (mode) {
