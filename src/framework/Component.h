@@ -15,8 +15,8 @@ namespace hivelark {
 // overridable Do... dispatchers that call the handler only when one is set.
 //
 // Deleting a component (by its owner, delete or a smart pointer) runs BeforeDestruction first,
-// while the whole object still exists, then its destructors: a component that a local variable
-// holds skips that step and ends by its destructors alone.
+// while the whole object still exists, then its destructors: a component that is a local variable
+// or a member skips that step and ends by its destructors alone.
 class TComponent {
 public:
   explicit TComponent(TComponent* owner);
