@@ -71,6 +71,18 @@ TApplication::TApplication() : TComponent(nullptr) {
 }
 
 TApplication::~TApplication() {
+  DestroyForms();
+  if (Application == this) {
+    Application = nullptr;
+  }
+}
+
+void TApplication::BeforeDestruction() {
+  DestroyForms();
+  TComponent::BeforeDestruction();
+}
+
+void TApplication::DestroyForms() {
   for (auto form = forms_.rbegin(); form != forms_.rend(); ++form) {
     try {
       (*form)->DoDestroy();
@@ -78,16 +90,13 @@ TApplication::~TApplication() {
       HandleException(std::current_exception());
     }
   }
-  // Owned components (the forms among them) are destroyed by the base, last created first; the
-  // application object must stay reachable for them until then.
+  // Owned components (the forms among them) go here, last created first, and not in the base's
+  // destructor: the application object must stay reachable for them until then.
   while (!Components().empty()) {
     delete Components().back();
   }
   forms_.clear();
   mainForm_ = nullptr;
-  if (Application == this) {
-    Application = nullptr;
-  }
 }
 
 void TApplication::SetTitle(const std::string& title) {

@@ -68,8 +68,13 @@ public:
   // The show command the process was started with (SW_SHOWNORMAL when none was given).
   static int StartupShowCommand();
 
+protected:
+  void BeforeDestruction() override;
+
 private:
   void AddForm(TForm* form);
+  // The exit sequence (see the destructor); does nothing once done.
+  void DestroyForms();
   void ProcessMessage(MSG& message);
 
   // First in, last out: the shell's calls (the launcher's open requests among them) need COM on

@@ -12,12 +12,30 @@ TComponent::TComponent(TComponent* owner) : owner_(owner) {
 }
 
 TComponent::~TComponent() {
-  destroying_ = true;
-  for (TComponent* peer : std::exchange(freeNotifies_, {})) {
-    auto& links = peer->freeNotifies_;
-    links.erase(std::remove(links.begin(), links.end(), this), links.end());
-    peer->Notification(this);
+  // Left over only when no delete ran the destroy step (a local variable).
+  DestroyComponents();
+  NotifyLinkedComponents();
+  if (owner_ != nullptr) {
+    owner_->Remove(this);
   }
+}
+
+// A destroying delete: the destroy step runs while every derived part still exists, so that what
+// may call back into this object (its native window, owned components whose events it handles)
+// goes first.
+void TComponent::operator delete(TComponent* component, std::destroying_delete_t) {
+  component->BeforeDestruction();
+  void* const storage = dynamic_cast<void*>(component);
+  component->~TComponent();
+  ::operator delete(storage);
+}
+
+void TComponent::BeforeDestruction() {
+  DestroyComponents();
+  NotifyLinkedComponents();
+}
+
+void TComponent::DestroyComponents() {
   // Last created first: later components may refer to earlier ones (a label bound to its field).
   while (!components_.empty()) {
     TComponent* component = components_.back();
@@ -25,8 +43,13 @@ TComponent::~TComponent() {
     component->owner_ = nullptr;
     delete component;
   }
-  if (owner_ != nullptr) {
-    owner_->Remove(this);
+}
+
+void TComponent::NotifyLinkedComponents() {
+  for (TComponent* peer : std::exchange(freeNotifies_, {})) {
+    auto& links = peer->freeNotifies_;
+    links.erase(std::remove(links.begin(), links.end(), this), links.end());
+    peer->Notification(this);
   }
 }
 
@@ -64,9 +87,6 @@ void TComponent::Insert(TComponent* component) {
 }
 
 void TComponent::Remove(TComponent* component) {
-  if (destroying_) {
-    return;
-  }
   components_.erase(std::remove(components_.begin(), components_.end(), component),
                     components_.end());
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,17 @@ namespace hivelark {
 // the owner destroys its components, the last created first. Components carry properties whose
 // defaults their constructors set and "On" events (std::function, sender first) raised through
 // overridable Do... dispatchers that call the handler only when one is set.
+//
+// Deleting a component (by its owner, delete or a smart pointer) runs BeforeDestruction first,
+// while the whole object still exists, then its destructors: a component that is a local variable
+// or a member skips that step and ends by its destructors alone.
 class TComponent {
 public:
   explicit TComponent(TComponent* owner);
   virtual ~TComponent();
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
+  static void operator delete(TComponent* component, std::destroying_delete_t);
 
   TComponent* Owner() const { return owner_; }
   const std::string& Name() const { return name_; }
@@ -44,16 +50,22 @@ protected:
   // `component`, linked by FreeNotification, is being destroyed: forget every pointer to it.
   virtual void Notification(TComponent* /*component*/) {}
 
+  // The destroy step, run once by delete before any destructor. An override first ends what may
+  // call back into the object (a native window), then calls the base, which destroys the owned
+  // components, last created first, and tells the linked ones.
+  virtual void BeforeDestruction();
+
 private:
   void Insert(TComponent* component);
   void Remove(TComponent* component);
+  void DestroyComponents();
+  void NotifyLinkedComponents();
 
   TComponent* owner_;
   std::string name_;
   std::vector<TComponent*> components_;
   std::vector<TComponent*> freeNotifies_;
   bool loading_ = true;
-  bool destroying_ = false;
 };
 
 // The plain event: takes only the sender.

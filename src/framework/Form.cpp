@@ -3,8 +3,11 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/ModalScope.h"
+#include "framework/ScopeEnd.h"
 
 #include <commctrl.h>
+
+#include <utility>
 
 namespace hivelark {
 
@@ -34,8 +37,26 @@ void TForm::SetClientSize(int width, int height) {
   }
 }
 
+void TForm::Link(TWindow*& slot, TWindow* control) {
+  TWindow* const previous = std::exchange(slot, control);
+  FreeNotification(control);
+  if (previous != nullptr && previous != defaultButton_ && previous != cancelButton_ &&
+      previous != activeControl_) {
+    RemoveFreeNotification(previous);
+  }
+}
+
+void TForm::Notification(TComponent* component) {
+  TWindow::Notification(component);
+  for (TWindow** slot : {&defaultButton_, &cancelButton_, &activeControl_}) {
+    if (*slot == component) {
+      *slot = nullptr;
+    }
+  }
+}
+
 void TForm::SetActiveControl(TWindow* control) {
-  activeControl_ = control;
+  Link(activeControl_, control);
   if (control != nullptr && HandleAllocated() && GetActiveWindow() == WindowHandle() &&
       control->CanFocus()) {
     control->SetFocus();
@@ -47,7 +68,7 @@ void TForm::CreateParams(TCreateParams& params) {
   params.style = WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
   params.exStyle = WS_EX_CONTROLPARENT;
   if (borderStyle_ == TBorderStyle::Dialog) {
-    params.style |= WS_POPUP | DS_MODALFRAME;
+    params.style |= WS_POPUP;
     params.exStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
   } else {
     params.style |= WS_OVERLAPPED | WS_BORDER;
@@ -59,18 +80,31 @@ void TForm::CreateParams(TCreateParams& params) {
     }
   }
   TForm* mainForm = Application != nullptr ? Application->MainForm() : nullptr;
-  if (ownerForm_ != nullptr) {
-    params.owner = ownerForm_->Handle();
-  } else if (mainForm != nullptr && mainForm != this) {
+  if (mainForm != nullptr && mainForm != this) {
     // Every form but the main window belongs to it: no taskbar button of its own, and it stays
-    // above the main window.
-    params.owner = mainForm->Handle();
+    // above the main window. CreateHandle has made its window.
+    params.owner = mainForm->WindowHandle();
   }
   if (clientWidth_ >= 0) {
     RECT rect{0, 0, clientWidth_, clientHeight_};
     AdjustWindowRectEx(&rect, params.style, FALSE, params.exStyle);
-    SetBounds(Left(), Top(), rect.right - rect.left, rect.bottom - rect.top);
+    params.width = rect.right - rect.left;
+    params.height = rect.bottom - rect.top;
   }
+}
+
+void TForm::CreateHandle() {
+  TForm* mainForm = Application != nullptr ? Application->MainForm() : nullptr;
+  if (mainForm != nullptr && mainForm != this) {
+    mainForm->Handle();
+  }
+  TWindow::CreateHandle();
+}
+
+void TForm::BeforeDestruction() {
+  // Owned by the form's window, the tooltip would go with it and leave a stale handle here.
+  toolTip_.reset();
+  TWindow::BeforeDestruction();
 }
 
 void TForm::AfterCreateHandle() {
@@ -159,12 +193,10 @@ void TForm::ShowWithCommand(int showCommand) {
 }
 
 void TForm::BringToFront() {
-  HWND handle = Handle();
-  if (IsIconic(handle)) {
-    ShowWindow(handle, SW_RESTORE);
+  if (!Visible()) {
+    Show();
   }
-  SetForegroundWindow(handle);
-  BringWindowToTop(handle);
+  RestoreToFront(WindowHandle());
 }
 
 int TForm::ShowModal() {
@@ -173,26 +205,25 @@ int TForm::ShowModal() {
   }
   HWND handle = Handle();
   ModalScope scope(handle);
+  // However the loop ends: the other windows are enabled before the form hides, so that the
+  // platform does not hand the activation to another program, and the scope then gives it back.
+  const AtScopeEnd leaveModalState([this, &scope] {
+    scope.EnableOtherWindows();
+    Hide();
+    modal_ = false;
+  });
   modal_ = true;
   modalResult_ = mrNone;
   Show();
   SetActiveWindow(handle);
-  bool quitRequested = false;
   while (modalResult_ == mrNone) {
     if (!Application->HandleMessage()) {
-      quitRequested = true;
       modalResult_ = mrCancel;
+      // The quit request was taken by this loop; the main loop must see it too.
+      Application->Terminate();
     }
   }
-  const int result = modalResult_;
-  scope.EnableOtherWindows();
-  Hide();
-  modal_ = false;
-  if (quitRequested) {
-    // The quit request was taken by this loop; the main loop must see it too.
-    Application->Terminate();
-  }
-  return result;
+  return modalResult_;
 }
 
 void TForm::Close() {
@@ -274,7 +305,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         for (HWND window = focus; window != nullptr && window != WindowHandle();
              window = GetParent(window)) {
           if (TWindow* control = FromHandle(window)) {
-            activeControl_ = control;
+            Link(activeControl_, control);
             break;
           }
         }

@@ -40,12 +40,10 @@ public:
   // Whether the form sees key presses before its controls (PreviewKey).
   void SetKeyPreview(bool keyPreview) { keyPreview_ = keyPreview; }
   bool KeyPreview() const { return keyPreview_; }
-  // The window that owns this top-level window (no taskbar button of its own), or null.
-  void SetOwnerWindow(TForm* owner) { ownerForm_ = owner; }
-
-  // Enter presses the default button, Esc the cancel button (null: the key does nothing).
-  void SetDefaultButton(TWindow* button) { defaultButton_ = button; }
-  void SetCancelButton(TWindow* button) { cancelButton_ = button; }
+  // Enter presses the default button, Esc the cancel button (null: the key does nothing). These
+  // and the active control are forgotten when the control is destroyed.
+  void SetDefaultButton(TWindow* button) { Link(defaultButton_, button); }
+  void SetCancelButton(TWindow* button) { Link(cancelButton_, button); }
   TWindow* DefaultButton() const { return defaultButton_; }
   TWindow* CancelButton() const { return cancelButton_; }
 
@@ -56,12 +54,14 @@ public:
   void SetVisible(bool visible) override;
   // Shows the form with a show command of the platform (SW_SHOWMAXIMIZED, SW_SHOWMINNOACTIVE...).
   void ShowWithCommand(int showCommand);
+  // Shows the form if it is hidden, then as RestoreToFront does.
   void BringToFront();
 
   // Shows the form modally and returns when it has a modal result: every other window of the
   // program is disabled meanwhile, messages sent from other threads are still handled, and
   // afterwards the window that was active and the focus come back. A quit request ends it with
-  // mrCancel (and stays queued for the main loop).
+  // mrCancel (and stays queued for the main loop). Whatever Show or the loop throws, the form
+  // leaves the modal state the same way before the exception passes on.
   int ShowModal();
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int result) { modalResult_ = result; }
@@ -87,7 +87,10 @@ public:
 
 protected:
   void CreateParams(TCreateParams& params) override;
+  void CreateHandle() override;
   void AfterCreateHandle() override;
+  void BeforeDestruction() override;
+  void Notification(TComponent* component) override;
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnMenuCommand(WORD id) override;
   void DescendantCreated(TWindow* descendant) override;
@@ -97,6 +100,8 @@ protected:
 private:
   void PlaceOnFirstShow();
   void ClickButton(TWindow* button);
+  // Points `slot` at `control`, told when it is destroyed.
+  void Link(TWindow*& slot, TWindow* control);
 
   TBorderStyle borderStyle_ = TBorderStyle::Single;
   TPosition position_ = TPosition::Designed;
@@ -109,7 +114,6 @@ private:
   int modalResult_ = mrNone;
   int clientWidth_ = -1;
   int clientHeight_ = -1;
-  TForm* ownerForm_ = nullptr;
   TWindow* defaultButton_ = nullptr;
   TWindow* cancelButton_ = nullptr;
   TWindow* activeControl_ = nullptr;

@@ -51,6 +51,23 @@ bool IsMainThread() {
   return GetCurrentThreadId() == mainThreadId.load();
 }
 
+bool WaitHandlingSentMessages(HANDLE handle) {
+  for (;;) {
+    // MWMO_INPUTAVAILABLE: a message that arrived before the call still wakes the wait.
+    const DWORD woken =
+        MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+    if (woken == WAIT_OBJECT_0) {
+      return true;
+    }
+    if (woken != WAIT_OBJECT_0 + 1) {
+      return false;
+    }
+    // Handles the messages sent to this thread and leaves the posted ones queued.
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
 void RunOnMainThread(const std::function<void()>& function) {
   const HWND window = dispatchWindow.load();
   if (window == nullptr || IsMainThread()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 
 // The main thread is the one that runs start-up, the message loop and every window. Other threads
@@ -16,5 +18,10 @@ bool IsMainThread();
 // runs it when its message loop (or any modal loop) takes messages. An exception that `function`
 // raises comes back to the caller. Called on the main thread, it runs `function` directly.
 void RunOnMainThread(const std::function<void()>& function);
+
+// Any thread: waits until `handle` is signalled, handling the messages sent to the calling thread
+// meanwhile, so that a thread blocked in a send to it (RunOnMainThread) can go on; posted messages
+// stay queued. False when the wait fails.
+bool WaitHandlingSentMessages(HANDLE handle);
 
 } // namespace hivelark

@@ -35,7 +35,7 @@ TThread::~TThread() {
   terminated_ = true;
   // A thread the system refuses to resume never runs again; waiting for it would never end.
   if (ResumeFully()) {
-    WaitForEnd();
+    WaitHandlingSentMessages(handle_.get());
   }
 }
 
@@ -73,7 +73,7 @@ void TThread::Suspend() {
 }
 
 void TThread::WaitFor() {
-  if (!WaitForEnd()) {
+  if (!WaitHandlingSentMessages(handle_.get())) {
     RaiseThreadError(GetLastError());
   }
 }
@@ -89,24 +89,6 @@ bool TThread::ResumeFully() {
   started_ = true;
   suspended_ = false;
   return true;
-}
-
-bool TThread::WaitForEnd() const {
-  const HANDLE handle = handle_.get();
-  for (;;) {
-    // MWMO_INPUTAVAILABLE: a message that arrived before the call still wakes the wait.
-    const DWORD woken =
-        MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
-    if (woken == WAIT_OBJECT_0) {
-      return true;
-    }
-    if (woken != WAIT_OBJECT_0 + 1) {
-      return false;
-    }
-    // Handles the messages sent to this thread and leaves the posted ones queued.
-    MSG message;
-    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
 }
 
 void TThread::DoTerminate() {

@@ -100,8 +100,6 @@ private:
   static DWORD WINAPI ThreadProc(void* parameter);
   // Resumes until the suspend count reaches zero; false when the system refuses.
   bool ResumeFully();
-  // The wait of WaitFor; false when the wait fails.
-  bool WaitForEnd() const;
 
   UniqueHandle handle_;
   DWORD threadId_ = 0;

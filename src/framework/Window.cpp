@@ -53,6 +53,16 @@ HICON SmallProgramIcon() {
   return icon;
 }
 
+void RestoreToFront(HWND window) {
+  if (IsIconic(window)) {
+    ShowWindow(window, SW_RESTORE);
+  } else if (!IsWindowVisible(window)) {
+    ShowWindow(window, SW_SHOW);
+  }
+  SetForegroundWindow(window);
+  BringWindowToTop(window);
+}
+
 TWindow::TWindow(TComponent* owner) : TComponent(owner) {}
 
 TWindow::~TWindow() {
@@ -64,13 +74,21 @@ TWindow::~TWindow() {
     auto& siblings = parent_->children_;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
   }
-  if (handle_ != nullptr) {
-    DestroyWindow(handle_);
+  DestroyHandle();
+}
+
+void TWindow::BeforeDestruction() {
+  DestroyHandle();
+  TComponent::BeforeDestruction();
+}
+
+void TWindow::DestroyHandle() {
+  if (handle_ == nullptr) {
+    return;
   }
-  // A window of another thread's or a failed destruction must not point back at a freed object.
-  if (handle_ != nullptr) {
-    Detach();
-  }
+  HWND handle = handle_;
+  Detach();
+  DestroyWindow(handle);
 }
 
 TWindow* TWindow::FromHandle(HWND window) {
@@ -106,45 +124,33 @@ void TWindow::SetParent(TWindow* parent) {
   }
 }
 
-int TWindow::Left() const {
+RECT TWindow::BoundsRect() const {
   if (handle_ == nullptr) {
-    return bounds_.left;
+    return bounds_;
   }
   RECT rect;
   GetWindowRect(handle_, &rect);
   if (parent_ != nullptr && parent_->handle_ != nullptr) {
     MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&rect), 2);
   }
-  return rect.left;
+  return rect;
+}
+
+int TWindow::Left() const {
+  return BoundsRect().left;
 }
 
 int TWindow::Top() const {
-  if (handle_ == nullptr) {
-    return bounds_.top;
-  }
-  RECT rect;
-  GetWindowRect(handle_, &rect);
-  if (parent_ != nullptr && parent_->handle_ != nullptr) {
-    MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&rect), 2);
-  }
-  return rect.top;
+  return BoundsRect().top;
 }
 
 int TWindow::Width() const {
-  if (handle_ == nullptr) {
-    return bounds_.right - bounds_.left;
-  }
-  RECT rect;
-  GetWindowRect(handle_, &rect);
+  const RECT rect = BoundsRect();
   return rect.right - rect.left;
 }
 
 int TWindow::Height() const {
-  if (handle_ == nullptr) {
-    return bounds_.bottom - bounds_.top;
-  }
-  RECT rect;
-  GetWindowRect(handle_, &rect);
+  const RECT rect = BoundsRect();
   return rect.bottom - rect.top;
 }
 
@@ -312,6 +318,10 @@ void TWindow::CreateHandle() {
     }
   }
   TCreateParams params;
+  params.left = bounds_.left;
+  params.top = bounds_.top;
+  params.width = bounds_.right - bounds_.left;
+  params.height = bounds_.bottom - bounds_.top;
   CreateParams(params);
   DWORD style = (params.style | extraStyle_) & ~removedStyle_;
   if (parent_ != nullptr) {
@@ -334,10 +344,10 @@ void TWindow::CreateHandle() {
   }
   const HMENU menuOrId =
       parent_ != nullptr ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr;
-  HWND handle = CreateWindowExA(
-      params.exStyle, params.className.c_str(), text_.c_str(), style, bounds_.left, bounds_.top,
-      bounds_.right - bounds_.left, bounds_.bottom - bounds_.top,
-      parent_ != nullptr ? parentHandle : params.owner, menuOrId, GetModuleHandleA(nullptr), this);
+  HWND handle = CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(), style,
+                                params.left, params.top, params.width, params.height,
+                                parent_ != nullptr ? parentHandle : params.owner, menuOrId,
+                                GetModuleHandleA(nullptr), this);
   if (handle == nullptr) {
     throw Exception(
         Format("Error creating window: %s", SystemErrorMessage(GetLastError()).c_str()));

@@ -24,6 +24,11 @@ struct TCreateParams {
   HCURSOR cursor = nullptr;
   // The owner of a top-level window (its hwndParent); ignored for child windows.
   HWND owner = nullptr;
+  // Position and size, from the window's bounds.
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
 };
 
 // The program's icon (the MAINICON resource) at the small icon size, for the window classes'
@@ -32,13 +37,17 @@ struct TCreateParams {
 // module has no such icon.
 HICON SmallProgramIcon();
 
+// Brings a top-level window, which may belong to another process, back to the user: restored if
+// minimised, shown if hidden (as in the notification area), then brought to the front.
+void RestoreToFront(HWND window);
+
 // The one base of every window, form and control. It owns its native window (created when first
-// needed, together with its children, and destroyed with the object), keeps the common properties
-// while no native window exists, and routes every message to the virtual WndProc, whose default
-// dispatches to the virtual handlers below and then to the default procedure. Notifications that
-// the platform sends to a parent (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR..., WM_DRAWITEM) are handed
-// to the child they concern. An exception that escapes a handler goes to the application's error
-// box. Main thread only.
+// needed, together with its children, and destroyed by the destroy step, see TComponent), keeps the
+// common properties while no native window exists, and routes every message to the virtual WndProc,
+// whose default dispatches to the virtual handlers below and then to the default procedure.
+// Notifications that the platform sends to a parent (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR...,
+// WM_DRAWITEM) are handed to the child they concern. An exception that escapes a handler goes to
+// the application's error box. Main thread only.
 class TWindow : public TComponent {
 public:
   explicit TWindow(TComponent* owner);
@@ -106,11 +115,16 @@ public:
   void Invalidate();
 
 protected:
+  // Fills in how the native window is to be created; no side effects.
   virtual void CreateParams(TCreateParams& params);
   // Creates the native window, then those of the children in their creation order.
   virtual void CreateHandle();
   // After the native window exists: applies state that only the derived class keeps.
   virtual void AfterCreateHandle() {}
+  // Ends the native window (the children's go with it). The object is unhooked first: no message
+  // of the dying window reaches it.
+  void DestroyHandle();
+  void BeforeDestruction() override;
 
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   // The class's own handling: the default window procedure or the standard control's procedure.
@@ -146,6 +160,8 @@ private:
   void Attach(HWND window);
   void Detach();
   HBRUSH BackgroundBrush();
+  // The bounds as Left, Top, Width and Height give them.
+  RECT BoundsRect() const;
   static void RegisterOwnClass(const TCreateParams& params);
 
   HWND handle_ = nullptr;

@@ -3,8 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/MainThread.h"
-
-#include <utility>
+#include "framework/ScopeEnd.h"
 
 namespace hivelark {
 
@@ -22,18 +21,6 @@ constexpr DWORD START_SETTLE_POLL_MS = 10;
 // Two poll periods: long enough for a polling watch to see its terminated flag and end.
 constexpr DWORD WATCH_END_PAUSE_MS = 2 * BACKGROUND_POLL_MS;
 
-// Runs an action when the scope ends, however it ends.
-template <typename Action> class AtScopeEnd {
-public:
-  explicit AtScopeEnd(Action action) : action_(std::move(action)) {}
-  AtScopeEnd(const AtScopeEnd&) = delete;
-  AtScopeEnd& operator=(const AtScopeEnd&) = delete;
-  ~AtScopeEnd() { action_(); }
-
-private:
-  Action action_;
-};
-
 int ShowCommand(TShowMode mode) {
   switch (mode) {
   case smMaximized:
@@ -46,22 +33,6 @@ int ShowCommand(TShowMode mode) {
     break;
   }
   return SW_SHOWNORMAL;
-}
-
-// Waits until `handle` is signalled, handling the messages sent to this thread meanwhile, so that
-// a thread blocked in a send to it (an event hand-over) can go on.
-void WaitHandlingSentMessages(HANDLE handle) {
-  for (;;) {
-    // MWMO_INPUTAVAILABLE: a message that arrived before the call still wakes the wait.
-    const DWORD woken =
-        MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
-    if (woken != WAIT_OBJECT_0 + 1) {
-      return;
-    }
-    // Handles the sent messages and leaves the posted ones queued.
-    MSG message;
-    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "controls/MessageDialog.h"
 #include "framework/Application.h"
+#include "framework/Window.h"
 
 #include <cstring>
 
@@ -87,20 +88,12 @@ void TVrRunOnce::RestorePreviousInstance() {
   }
   MainWindowSearch search{&mainWindowClass_, &mainWindowCaption_, nullptr};
   EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
-  HWND window = search.found;
-  if (window == nullptr) {
+  if (search.found == nullptr) {
     return;
-  }
-  if (IsIconic(window)) {
-    ShowWindow(window, SW_RESTORE);
-  } else if (!IsWindowVisible(window)) {
-    // Hidden in the notification area.
-    ShowWindow(window, SW_SHOW);
   }
   // The running instance is another process: it may take the foreground only with our leave.
   AllowSetForegroundWindow(ASFW_ANY);
-  SetForegroundWindow(window);
-  BringWindowToTop(window);
+  RestoreToFront(search.found);
 }
 
 } // namespace hivelark
