@@ -64,7 +64,7 @@ void TForm::SetActiveControl(TWindow* control) {
 }
 
 void TForm::CreateParams(TCreateParams& params) {
-  params.className = "HivelarkForm";
+  params.className = kFormClassName;
   params.style = WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
   params.exStyle = WS_EX_CONTROLPARENT;
   if (borderStyle_ == TBorderStyle::Dialog) {

@@ -20,6 +20,10 @@ enum class TPosition {
   ScreenCenter, // centred on the screen when first shown
 };
 
+// The window class of every form: the main window's class, by which the single-instance guard of
+// a second start finds it.
+inline constexpr char kFormClassName[] = "HivelarkForm";
+
 // A top-level window of the program: main window, About box, message dialogs. Shown modeless with
 // Show or modally with ShowModal. Dialog keys work as in the platform's dialogs: Tab moves the
 // focus, Enter presses the default button, Esc the cancel button. Main thread only.

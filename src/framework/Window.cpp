@@ -184,9 +184,15 @@ std::string TWindow::Text() const {
   if (handle_ == nullptr) {
     return text_;
   }
-  const int length = GetWindowTextLengthA(handle_);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int copied = GetWindowTextA(handle_, text.data(), length + 1);
+  // The platform's controls keep their text in UTF-16: asking for the length in bytes would have
+  // them convert the whole text once just to count it, before the copy converts it again (for a
+  // long log, most of the time a save takes). Its length in UTF-16 units comes without a
+  // conversion and bounds the bytes: each unit gives at most one character of the code page.
+  CPINFO codePage{};
+  const size_t bytesPerUnit = GetCPInfo(CP_ACP, &codePage) ? codePage.MaxCharSize : 2;
+  const size_t units = static_cast<size_t>(std::max(GetWindowTextLengthW(handle_), 0));
+  std::string text(units * bytesPerUnit + 1, '\0');
+  const int copied = GetWindowTextA(handle_, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<size_t>(std::max(copied, 0)));
   return text;
 }

@@ -24,6 +24,8 @@
 namespace hivelark {
 namespace {
 
+// The main window's caption, by which (with its class) a second start finds the running one.
+constexpr char kMainWindowCaption[] = "Hivelark";
 constexpr COLORREF kLogBackground = RGB(255, 251, 240);
 constexpr char kStartCaption[] = "Start Monitor";
 constexpr char kEntrySeparator[] = "**********************************************************";
@@ -53,7 +55,7 @@ SYSTEMTIME LocalNow() {
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
   SetName("Form1");
-  SetText("Hivelark");
+  SetText(kMainWindowCaption);
   SetBorderStyle(TBorderStyle::Single);
   SetBorderIcons(/*minimize=*/true, /*maximize=*/false);
   SetPosition(TPosition::ScreenCenter);
@@ -262,7 +264,7 @@ void TForm1::BuildComponents() {
   vrnc1->SetTerminate(true);
   vrnc1->SetShowMessage(true);
   vrnc1->SetMessageText("Hivelark is already running");
-  vrnc1->SetMainWindowIdentity("HivelarkForm", "Hivelark");
+  vrnc1->SetMainWindowIdentity(kFormClassName, kMainWindowCaption);
 }
 
 void TForm1::ShiftPicture(TImage* picture, int delta) {
