@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <set>
 
 namespace hivelark {
@@ -191,7 +192,7 @@ std::string TWindow::Text() const {
   CPINFO codePage{};
   const size_t bytesPerUnit = GetCPInfo(CP_ACP, &codePage) ? codePage.MaxCharSize : 2;
   const size_t units = static_cast<size_t>(std::max(GetWindowTextLengthW(handle_), 0));
-  std::string text(units * bytesPerUnit + 1, '\0');
+  std::string text(std::min<size_t>(units * bytesPerUnit + 1, INT_MAX), '\0');
   const int copied = GetWindowTextA(handle_, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<size_t>(std::max(copied, 0)));
   return text;

@@ -87,7 +87,8 @@ public:
   // key is reported (changes made before it are not).
   bool Watching() const { return armings_ > 0; }
   // How many notifications the monitor has armed. Each report uses up one arming, so a change
-  // made after the Nth report gets a report of its own only once this count exceeds N.
+  // made after the Nth report gets a report of its own only once this count exceeds N (what the
+  // window tests wait for before their next change).
   unsigned Armings() const { return armings_; }
 
   // True once the monitor watches no more: its key and change event are closed and it sends

@@ -411,8 +411,10 @@ TEST(Form, DestroyedDefaultCancelAndActiveControlsAreForgotten) {
   EXPECT_EQ(SendMessageA(dialog->WindowHandle(), DM_GETDEFID, 0, 0), 0);
   SendMessageA(dialog->WindowHandle(), WM_COMMAND, IDOK, 0);
   SendMessageA(dialog->WindowHandle(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(dialog->ModalResult(), mrNone);
   SetActiveWindow(main->WindowHandle());
   SetActiveWindow(dialog->WindowHandle());
+  EXPECT_EQ(GetFocus(), dialog->WindowHandle());
 }
 
 TEST(Form, DialogKeysAndCloseBoxSetTheModalResult) {
