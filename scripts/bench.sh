@@ -2,8 +2,8 @@
 # Usage: bench.sh [--full]
 # Installs what is missing, builds the program and its benchmarks for both builds and runs every
 # benchmark under Wine on a virtual X server, one after the other (they time real work and must not
-# share the machine with each other): first on the 32-bit build, the program users get, under the
-# 32-bit Wine of the i386 root, then on the 64-bit build. Prints a line naming the machine and one
+# share the machine with each other) under the Wine of the Wine root: first on the 32-bit build, the
+# program users get, under WoW64 as most of them run it, then on the 64-bit build. Prints a line naming the machine and one
 # table of every benchmark's results against the baseline it measured in the same run, the 32-bit
 # figures first and the 64-bit ones in a column of their own; each benchmark's own tables are kept in
 # build/<arch>/bench-results/. Under Wine the log's edit control walks all its
@@ -70,38 +70,40 @@ for arch in "${arches[@]}"; do
 done
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A build that this machine cannot run at all (scripts/wine-loader.sh says why) leaves its column
+# empty.
+runnable=()
 for arch in "${arches[@]}"; do
+  "$top/scripts/wine-loader.sh" "$arch" >/dev/null && runnable+=("$arch")
+done
+for arch in "${runnable[@]}"; do
   build_dir=$top/build/$arch
+  loader=$("$top/scripts/wine-loader.sh" "$arch")
   # A prefix of its own: the tests' prefix of this tree may be in use by a test run, whose programs
   # would share the session (and its single running Hivelark) and the machine with the benchmarks.
   export WINEPREFIX=$build_dir/bench-wineprefix
-  "$top/scripts/wine-prefix.sh" "$WINEPREFIX" "$arch"
+  "$top/scripts/wine-prefix.sh" "$WINEPREFIX"
   results=$build_dir/bench-results
   rm -rf "$results"
   mkdir -p "$results"
-  runner=
-  [ "$arch" = i686 ] && runner=$top/scripts/in-i386-root.sh
+  runner=$top/scripts/in-wine-root.sh
   # Output goes to files: Wine's background processes inherit the output handles and would hold a
   # pipe open.
   xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-    arch=$1 runner=$2 bin=$3 results=$4
-    shift 4
+    arch=$1 runner=$2 loader=$3 bin=$4 results=$5
+    shift 5
     for entry in "$@"; do
       read -r name arguments <<<"$entry"
       echo "bench.sh: running $name $arguments on the $arch build" >&2
       status=0
-      # The arguments are numbers, split on purpose. The 32-bit build runs in the i386 root.
-      if [ -n "$runner" ]; then
-        "$runner" wine "$bin/bench_$name.exe" $arguments >"$results/$name.txt" 2>&1 </dev/null ||
-          status=$?
-      else
-        wine "$bin/bench_$name.exe" $arguments >"$results/$name.txt" 2>&1 </dev/null || status=$?
-      fi
+      # The arguments are numbers, split on purpose.
+      "$runner" "$loader" "$bin/bench_$name.exe" $arguments >"$results/$name.txt" 2>&1 </dev/null ||
+        status=$?
       echo "$status" >"$results/$name.status"
     done
     # The session ends by itself once the last program has: wait for it while the display is up.
-    timeout 60 ${runner:+"$runner"} wineserver -w >/dev/null 2>&1 </dev/null || true
-  ' bench "$arch" "$runner" "$build_dir/bin" "$results" "${benchmarks[@]}"
+    timeout 60 "$runner" wineserver -w >/dev/null 2>&1 </dev/null || true
+  ' bench "$arch" "$runner" "$loader" "$build_dir/bin" "$results" "${benchmarks[@]}"
 done
 
 describe_build() {
@@ -114,7 +116,7 @@ cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 command="make bench"
 $full && command="scripts/bench.sh --full"
 echo "Machine: $(nproc) cores ($cpu), Debian $(cat /etc/debian_version);" \
-  "$("$top/scripts/in-i386-root.sh" wine --version) (i386 root) and $(wine --version);" \
+  "$("$top/scripts/in-wine-root.sh" /usr/lib/wine/wine64 --version), 64-bit prefixes (the 32-bit build under WoW64);" \
   "builds: $(describe_build i686); $(describe_build x86_64);" \
   "$(date -u '+%Y-%m-%d %H:%M UTC'); command: $command"
 echo
@@ -136,8 +138,11 @@ summaries() {
 rows=$(mktemp)
 trap 'rm -f "$rows" "$rows".*' EXIT
 failed=0
-summaries i686 >"$rows.i686"
-summaries x86_64 >"$rows.x86_64"
+: >"$rows.i686"
+: >"$rows.x86_64"
+for arch in "${runnable[@]}"; do
+  summaries "$arch" >"$rows.$arch"
+done
 # One row a measure: the 32-bit figures and whether the goal is met on them, then the 64-bit
 # result, baseline and ratio of the same measure in one column.
 # A measure that only the 64-bit build reports (its failure, say) follows with its own goal.
@@ -175,5 +180,7 @@ awk -F'|' '
     }
   }' "$rows"
 echo
+[ "${runnable[0]:-}" = i686 ] ||
+  echo "The 32-bit build was not run: this machine cannot run 32-bit code (scripts/wine-loader.sh)."
 echo "Each benchmark's own tables: $top/build/i686/bench-results/ and $top/build/x86_64/bench-results/"
 exit $failed

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Hivelark needs on a Debian machine: the MinGW-w64 cross
-# compilers (the -posix variants, for std::thread and std::mutex), zlib for MinGW, Wine to run the
-# Windows builds (and the i386 Debian root with the 32-bit Wine that runs the 32-bit build), and a
-# virtual X server for the windows. Quiet and quick when all is present.
+# compilers (the -posix variants, for std::thread and std::mutex), zlib for MinGW, a virtual X server
+# for the windows, and the Debian root whose Wine runs both builds, the 32-bit one under WoW64
+# (scripts/wine-root.sh; the host's own apt has no i386 packages, so Wine lives there alone). Quiet
+# and quick when all is present.
 set -euo pipefail
 
 packages=(
@@ -11,7 +12,6 @@ packages=(
   mingw-w64-i686-dev mingw-w64-x86-64-dev
   libz-mingw-w64-dev
   googletest
-  wine wine64 fonts-wine
   xvfb xauth xdotool imagemagick x11-utils
   debootstrap
 )
@@ -34,4 +34,4 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-"$(dirname "$0")/i386-root.sh" >/dev/null
+"$(dirname "$0")/wine-root.sh" >/dev/null

@@ -1,27 +1,33 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts Hivelark under Wine: the 32-bit program, the one users
-# get, under the 32-bit Wine of the i386 root. With no display, a virtual X server is started, a
+# get, as most of them run it: under WoW64, in the 64-bit prefix of the Wine root. With no display, a virtual X server is started, a
 # screenshot of the screen after start-up is written to the path printed, and the program keeps
 # running until interrupted.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/bootstrap.sh"
-"$top/scripts/build.sh" i686 --target Hivelark
+arch=i686
+if ! loader=$("$top/scripts/wine-loader.sh" $arch); then
+  echo "run: starting the 64-bit build instead" >&2
+  arch=x86_64
+  loader=$("$top/scripts/wine-loader.sh" $arch)
+fi
+"$top/scripts/build.sh" $arch --target Hivelark
 # A prefix of its own: the tests' prefix puts every window into one virtual desktop.
-export WINEPREFIX=${WINEPREFIX:-$top/build/i686/run-prefix} WINEDEBUG=${WINEDEBUG:--all}
-"$top/scripts/wine-prefix.sh" "$WINEPREFIX" i686
-wine32() {
-  "$top/scripts/in-i386-root.sh" "$@"
+export WINEPREFIX=${WINEPREFIX:-$top/build/$arch/run-prefix} WINEDEBUG=${WINEDEBUG:--all}
+"$top/scripts/wine-prefix.sh" "$WINEPREFIX"
+in_root() {
+  "$top/scripts/in-wine-root.sh" "$@"
 }
 if [ -n "${DISPLAY:-}" ]; then
   # On a real display the program's windows are the display's own windows.
-  wine32 wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null || true
+  in_root /usr/lib/wine/wine64 reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null || true
 fi
-program=$top/build/i686/bin/Hivelark.exe
+program=$top/build/$arch/bin/Hivelark.exe
 
 xvfb_pid=
 cleanup() {
-  wine32 wineserver -k >/dev/null 2>&1 </dev/null || true
+  in_root wineserver -k >/dev/null 2>&1 </dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT INT TERM
@@ -34,7 +40,7 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 2
   # Wine's virtual desktop (set up in the prefix) draws the window frames itself: a bare X server
   # has no window manager to draw them.
-  wine32 wine "$program" >"$top/build/hivelark-run.log" 2>&1 </dev/null &
+  in_root "$loader" "$program" >"$top/build/hivelark-run.log" 2>&1 </dev/null &
   program_pid=$!
   # Start-up is done once the main window is on the screen.
   for _ in $(seq 1 60); do
@@ -48,5 +54,5 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "Press Ctrl+C to stop."
   wait "$program_pid"
 else
-  wine32 wine "$program"
+  in_root "$loader" "$program"
 fi

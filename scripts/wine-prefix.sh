@@ -1,19 +1,18 @@
 #!/usr/bin/env bash
-# Usage: wine-prefix.sh PREFIX_DIR i686|x86_64
-# Makes a Wine prefix ready for unattended runs of one build: no Mono or Gecko prompts, no crash
+# Usage: wine-prefix.sh PREFIX_DIR
+# Makes a Wine prefix ready for unattended runs: a 64-bit prefix, as 64-bit Windows is, in which the
+# 32-bit program runs under WoW64 and the 64-bit build natively; no Mono or Gecko prompts, no crash
 # dialog (a crash must fail a test, not wait for a person), one virtual desktop, Wine's own fonts.
-# The 32-bit build's prefix is made and used by the 32-bit Wine of the i386 root, the 64-bit one's by
-# this machine's Wine: neither Wine can use the other's prefix. Does nothing when the prefix is
-# already made.
+# It is made and used by the Wine of the Wine root (scripts/wine-root.sh), set up by its 64-bit
+# loader, which runs on every machine. Does nothing when the prefix is already made.
 set -euo pipefail
 prefix=$1
-arch=$2
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 # Raise the number when the set-up below changes: older prefixes are then made anew.
-stamp=$prefix/.hivelark-ready-3
+stamp=$prefix/.hivelark-ready-4
 if [ -f "$stamp" ]; then
   exit 0
 fi
@@ -21,26 +20,26 @@ fi
 if compgen -G "$prefix/.hivelark-ready-*" >/dev/null; then
   rm -rf "$prefix"
 fi
-runner=()
-[ "$arch" = i686 ] && runner=("$here/in-i386-root.sh")
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Windows live in one desktop window that Wine draws itself, frames included, as on Windows: a bare
 # X server has no window manager, and without one every window shown waits for the X server to map
 # it. This Wine looks for its own fonts (Tahoma, the dialog font, and Marlett, whose glyphs are the
 # title bar's buttons) at a path it never finds, so windows would be drawn in substitutes; it always
 # loads the fonts of the Windows Fonts folder, so they go there.
 set_up='
-  wineboot -i
-  wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f
-  wine reg add "HKCU\\Software\\Wine\\Explorer" /v Desktop /d Default /f
-  wine reg add "HKCU\\Software\\Wine\\Explorer\\Desktops" /v Default /d 1280x1024 /f
+  wine=/usr/lib/wine/wine64
+  $wine wineboot -i
+  $wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f
+  $wine reg add "HKCU\\Software\\Wine\\Explorer" /v Desktop /d Default /f
+  $wine reg add "HKCU\\Software\\Wine\\Explorer\\Desktops" /v Default /d 1280x1024 /f
   wineserver -w
-  cp -n "$(dirname "$(command -v wine)")"/../share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+  cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 '
 # Background Wine processes inherit our output: keep them off any pipe of the caller.
-"${runner[@]}" bash -c "$set_up" >/dev/null 2>&1 </dev/null
-[ -f "$prefix/drive_c/windows/Fonts/tahoma.ttf" ] || {
-  echo "wine-prefix: could not make the $arch prefix $prefix" >&2
+"$here/in-wine-root.sh" bash -c "$set_up" >/dev/null 2>&1 </dev/null
+# A prefix without its 64-bit half would run the 32-bit program outside WoW64, unseen.
+if [ ! -f "$prefix/drive_c/windows/Fonts/tahoma.ttf" ] || [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
+  echo "wine-prefix: could not make the 64-bit prefix $prefix" >&2
   exit 1
-}
+fi
 touch "$stamp"

@@ -53,11 +53,21 @@ bool TRegistry::HasKey(const std::string& path) const {
   return Open(path, kKeyReadWithoutNotify, probe.put()) == ERROR_SUCCESS;
 }
 
+REGSAM SystemRegistryView() {
+  // Asked once: whether the process runs under WoW64 does not change while it runs.
+  static const REGSAM view = [] {
+    BOOL underWow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &underWow64) && underWow64 ? REGSAM{KEY_WOW64_64KEY}
+                                                                          : REGSAM{0};
+  }();
+  return view;
+}
+
 LONG TRegistry::Open(const std::string& path, REGSAM mask, HKEY* key) const {
   const bool fromRoot = !path.empty() && path.front() == '\\';
   const char* subKey = fromRoot ? path.c_str() + 1 : path.c_str();
   const HKEY base = (fromRoot || !key_) ? RootKeyHandle(root_) : key_.get();
-  return RegOpenKeyExA(base, subKey, 0, mask, key);
+  return RegOpenKeyExA(base, subKey, 0, mask | SystemRegistryView(), key);
 }
 
 } // namespace hivelark

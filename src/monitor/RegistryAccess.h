@@ -41,12 +41,21 @@ constexpr DWORD kNotifyAllChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_A
 constexpr REGSAM kKeyReadWithoutNotify =
     STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
 
+// The view of the registry that the user sees, to be added to every access mask. A 32-bit program
+// on 64-bit Windows (under WoW64) is shown the 32-bit copies of the redirected keys (most of
+// HKEY_LOCAL_MACHINE\Software and parts of HKEY_CLASSES_ROOT): a key that the system's registry
+// editor shows would be missing, or a 32-bit key of the same name under WOW6432Node watched and
+// logged under the name the user typed. There it is KEY_WOW64_64KEY, the registry as the editor
+// shows it, in which a path through WOW6432Node still reaches the 32-bit keys, explicitly.
+// Everywhere else (32-bit Windows, the 64-bit build) it is 0: the one view there is.
+REGSAM SystemRegistryView();
+
 // A root key and at most one open key under it. One thread at a time.
 //
-// Path rule of OpenReadOnly and HasKey: one leading backslash is dropped and the rest is opened
-// from the root key; a path without one is opened from the key held open, if any, else from the
-// root key. A second leading backslash is passed on (and the platform rejects it). A path of one
-// backslash opens the root key itself.
+// Every key is opened in the SystemRegistryView. Path rule of OpenReadOnly and HasKey: one leading
+// backslash is dropped and the rest is opened from the root key; a path without one is opened from
+// the key held open, if any, else from the root key. A second leading backslash is passed on (and
+// the platform rejects it). A path of one backslash opens the root key itself.
 class TRegistry {
 public:
   TRegistry() = default;

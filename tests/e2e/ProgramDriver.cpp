@@ -136,10 +136,25 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs)
 
 // --- Registry --------------------------------------------------------------------------------
 
-int RunReg(const std::wstring& arguments) {
-  wchar_t system[MAX_PATH] = {};
-  GetSystemDirectoryW(system, MAX_PATH);
-  std::wstring commandLine = L"\"" + std::wstring(system) + L"\\reg.exe\" " + arguments;
+namespace {
+
+// The folder of the system's programs of the given bitness.
+std::wstring SystemFolder(RegTool tool) {
+  wchar_t folder[MAX_PATH] = {};
+  BOOL underWow64 = FALSE;
+  if (tool == RegTool::Native && IsWow64Process(GetCurrentProcess(), &underWow64) && underWow64) {
+    // System32 of a 32-bit program is redirected to the 32-bit programs; Sysnative is not.
+    GetWindowsDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder) + L"\\Sysnative";
+  }
+  GetSystemDirectoryW(folder, MAX_PATH);
+  return folder;
+}
+
+} // namespace
+
+int RunReg(const std::wstring& arguments, RegTool tool) {
+  std::wstring commandLine = L"\"" + SystemFolder(tool) + L"\\reg.exe\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
@@ -158,12 +173,12 @@ int RunReg(const std::wstring& arguments) {
   return static_cast<int>(code);
 }
 
-int RunReg(const std::string& arguments) {
+int RunReg(const std::string& arguments, RegTool tool) {
   const int length = MultiByteToWideChar(CP_ACP, 0, arguments.c_str(), -1, nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, arguments.c_str(), -1, wide.data(), length);
   wide.resize(wide.size() - 1);
-  return RunReg(wide);
+  return RunReg(wide, tool);
 }
 
 bool RegAddKey(const std::string& path) {

@@ -18,6 +18,7 @@ namespace e2e {
 
 // Where every key of these tests lives, under HKEY_CURRENT_USER.
 inline constexpr char kTestRoot[] = "Software\\HivelarkE2E";
+inline constexpr int kLocalMachineItem = 0;
 inline constexpr int kCurrentUserItem = 1;
 inline constexpr int kPerformanceDataItem = 5;
 
@@ -27,10 +28,15 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000, DWORD
 
 // --- The registry, changed from outside -------------------------------------------------------
 
-// Runs the system's reg.exe with `arguments` (wide, so that names outside the code page pass
-// unchanged) and returns its exit code, or -1 when it could not be run or did not end in time.
-int RunReg(const std::wstring& arguments);
-int RunReg(const std::string& arguments);
+// Which of the system's reg.exe programs makes a change: the one of this test program's own
+// bitness, or the system's native one, which on 64-bit Windows is the 64-bit reg.exe (reached
+// from a 32-bit program through Sysnative) and works in the registry's 64-bit view.
+enum class RegTool { OwnBitness, Native };
+
+// Runs reg.exe with `arguments` (wide, so that names outside the code page pass unchanged) and
+// returns its exit code, or -1 when it could not be run or did not end in time.
+int RunReg(const std::wstring& arguments, RegTool tool = RegTool::OwnBitness);
+int RunReg(const std::string& arguments, RegTool tool = RegTool::OwnBitness);
 // reg add HKCU\<path> [/v name /d data] /f
 bool RegAddKey(const std::string& path);
 bool RegSetValue(const std::string& path, const std::string& name, const std::string& data);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Usage: in-i386-root.sh COMMAND [ARGS...]
-# Runs a command inside the 32-bit Debian root (scripts/i386-root.sh makes it), in the current
+# Usage: in-wine-root.sh COMMAND [ARGS...]
+# Runs a command inside the Debian root with Wine (scripts/wine-root.sh makes it), in the current
 # folder, with what a Windows program under Wine needs bound in: /proc, /dev, the X server's socket
 # and authority file, and this checkout at its own path, so that a Z:\ path names the same file on
 # both sides. The mounts live in a mount namespace of this run alone: they vanish when it ends,
@@ -8,7 +8,7 @@
 # name further folders or files to bind, one a line.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-root=$("$top/scripts/i386-root.sh")
+root=$("$top/scripts/wine-root.sh")
 here=$(pwd)
 
 binds=("$top")
@@ -50,4 +50,4 @@ exec unshare --mount --propagation private /bin/bash -c '
   unset IFS
   set +f
   exec chroot "$root" /bin/sh -c "cd \"\$0\" && exec \"\$@\"" "$here" "$@"
-' in-i386-root "$root" "$here" "$(printf '%s\n' "${binds[@]}")" "$@"
+' in-wine-root "$root" "$here" "$(printf '%s\n' "${binds[@]}")" "$@"
