@@ -65,6 +65,23 @@ void TsMemo::AfterCreateHandle() {
   SendMessageA(WindowHandle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
 }
 
+LRESULT TsMemo::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GETDLGCODE) {
+    // The dialog navigation asks with the key's message, and an edit control so asked goes into
+    // dialog mode for good, in which it posts WM_CLOSE to its parent for Esc and keeps Tab to
+    // itself. Asked without it, it stays out; Tab is then left to the navigation, which moves the
+    // focus, so that the control never types it.
+    LRESULT code = DefaultHandler(message, wParam, 0);
+    const auto* key = reinterpret_cast<const MSG*>(lParam);
+    if (key != nullptr && (key->message == WM_KEYDOWN || key->message == WM_CHAR) &&
+        key->wParam == VK_TAB) {
+      code &= ~(DLGC_WANTTAB | DLGC_WANTALLKEYS);
+    }
+    return code;
+  }
+  return TWindow::WndProc(message, wParam, lParam);
+}
+
 void TsMemo::CaretToEnd() {
   // The caret goes to the end by a position past it, which the control clamps to the length of its
   // text. Asking for that length instead is not cheap: the control keeps its text in UTF-16, and

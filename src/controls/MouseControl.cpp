@@ -65,8 +65,11 @@ LRESULT TMouseControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       MouseStateChanged();
     }
     return 0;
-  case WM_LBUTTONDOWN:
   case WM_LBUTTONDBLCLK:
+    // The second press of a double click: its first press and release were the one click that a
+    // user means by it.
+    return 0;
+  case WM_LBUTTONDOWN:
     SetCapture(WindowHandle());
     held_ = true;
     heldInside_ = true;

@@ -9,7 +9,8 @@ namespace hivelark {
 
 // A control that paints itself and follows the mouse: its first move over the control, its moves
 // and its leaving, and clicks. A click is a press and a release over the control, as with a push
-// button; the control holds the mouse capture from the press to the release. Main thread only.
+// button; the control holds the mouse capture from the press to the release. A double click is
+// one click. Main thread only.
 class TMouseControl : public TCustomControl {
 public:
   explicit TMouseControl(TComponent* owner) : TCustomControl(owner) {}

@@ -292,6 +292,23 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   case WM_CLOSE:
     Close();
     return 0;
+  case WM_NEXTDLGCTL: {
+    // What a dialog does for its controls (a multi-line edit sends it for Tab): wParam names the
+    // control to focus when lParam says so, else whether to go back to the previous one.
+    HWND focus = GetFocus();
+    HWND next =
+        LOWORD(lParam) != 0
+            ? reinterpret_cast<HWND>(wParam)
+            : GetNextDlgTabItem(WindowHandle(), IsChild(WindowHandle(), focus) ? focus : nullptr,
+                                wParam != 0);
+    if (next != nullptr) {
+      if (LOWORD(lParam) == 0 && (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
+        SendMessageA(next, EM_SETSEL, 0, -1);
+      }
+      ::SetFocus(next);
+    }
+    return 0;
+  }
   case DM_GETDEFID:
     if (defaultButton_ != nullptr && defaultButton_->HandleAllocated()) {
       return MAKELRESULT(GetDlgCtrlID(defaultButton_->WindowHandle()), DC_HASDEFID);

@@ -1,16 +1,24 @@
 #include "framework/ModalScope.h"
 
+#include "framework/Application.h"
+#include "framework/Form.h"
+
 namespace hivelark {
 namespace {
 
 struct DisableContext {
   HWND modalWindow;
+  HWND mainWindow;
   std::vector<HWND>* disabled;
 };
 
 BOOL CALLBACK DisableTaskWindow(HWND window, LPARAM parameter) {
   auto* context = reinterpret_cast<DisableContext*>(parameter);
-  if (window != context->modalWindow && IsWindowVisible(window) && IsWindowEnabled(window)) {
+  // The main window also while it is hidden (in the notification area): brought back during the
+  // dialog, it must not take commands while the dialog's caller is still waiting for it, as the
+  // system's own dialogs keep their owner disabled.
+  const bool taking = IsWindowVisible(window) || window == context->mainWindow;
+  if (window != context->modalWindow && taking && IsWindowEnabled(window)) {
     EnableWindow(window, FALSE);
     context->disabled->push_back(window);
   }
@@ -21,7 +29,9 @@ BOOL CALLBACK DisableTaskWindow(HWND window, LPARAM parameter) {
 
 ModalScope::ModalScope(HWND modalWindow)
     : previousActive_(GetActiveWindow()), previousFocus_(GetFocus()) {
-  DisableContext context{modalWindow, &disabled_};
+  TForm* mainForm = Application != nullptr ? Application->MainForm() : nullptr;
+  DisableContext context{modalWindow, mainForm != nullptr ? mainForm->WindowHandle() : nullptr,
+                         &disabled_};
   EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&context));
 }
 

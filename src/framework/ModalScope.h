@@ -8,7 +8,8 @@ namespace hivelark {
 
 // What every modal window of the program does around its own loop (forms shown modally, the
 // message dialog, the common file dialogs, the error box): while the scope lives, every other
-// enabled, visible top-level window of the main thread is disabled; when it ends they are enabled
+// enabled, visible top-level window of the main thread is disabled, and the application's main
+// window even while it is hidden; when it ends they are enabled
 // again, the window that was active before is activated and the keyboard focus goes back where it
 // was.
 class ModalScope {

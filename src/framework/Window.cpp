@@ -183,6 +183,11 @@ int TWindow::ClientHeight() const {
 
 std::string TWindow::Text() const {
   if (handle_ == nullptr) {
+    // A control's own text lives in its native window once it has one; what the object kept
+    // from before would pass for it, stale (an empty log saved over the user's file).
+    if (nativeWindowLost_) {
+      throw Exception("The window's text is lost: its window was destroyed");
+    }
     return text_;
   }
   // The platform's controls keep their text in UTF-16: asking for the length in bytes would have
@@ -351,6 +356,7 @@ void TWindow::CreateHandle() {
   }
   const HMENU menuOrId =
       parent_ != nullptr ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr;
+  nativeWindowLost_ = false;
   HWND handle = CreateWindowExA(params.exStyle, params.className.c_str(), text_.c_str(), style,
                                 params.left, params.top, params.width, params.height,
                                 parent_ != nullptr ? parentHandle : params.owner, menuOrId,
@@ -390,6 +396,8 @@ LRESULT TWindow::GuardedWndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
   }
   if (message == WM_NCDESTROY) {
+    // Destroyed from outside the destroy step, which unhooks the object before it destroys.
+    nativeWindowLost_ = true;
     Detach();
   }
   return result;
@@ -481,6 +489,22 @@ LRESULT TWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     break;
   }
+  case WM_CLOSE:
+    // Only a form closes. A control in dialog mode posts WM_CLOSE to its parent for Esc (a
+    // multi-line edit does), and the default handling would destroy that parent, a panel say, with
+    // every control in it.
+    if (parent_ != nullptr) {
+      return 0;
+    }
+    break;
+  case WM_NEXTDLGCTL:
+  case DM_GETDEFID:
+    // The dialog navigation that controls ask of their parent is the form's: a container passes it
+    // on.
+    if (parent_ != nullptr && parent_->handle_ != nullptr) {
+      return SendMessageA(parent_->handle_, message, wParam, lParam);
+    }
+    break;
   case WM_ERASEBKGND:
     if (color_ != CLR_INVALID && !subclassed_) {
       RECT rect;

@@ -80,6 +80,8 @@ public:
   int ClientWidth() const;
   int ClientHeight() const;
 
+  // The window's text. Throws when the native window was destroyed by other means than this
+  // object's destroy step (with its parent, say) and not made again: the text went with it.
   std::string Text() const;
   void SetText(const std::string& text);
 
@@ -165,6 +167,7 @@ private:
   static void RegisterOwnClass(const TCreateParams& params);
 
   HWND handle_ = nullptr;
+  bool nativeWindowLost_ = false;
   bool subclassed_ = false;
   TWindow* parent_ = nullptr;
   std::vector<TWindow*> children_;

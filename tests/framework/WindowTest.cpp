@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 #include "framework/Component.h"
+#include "framework/Exception.h"
 #include "framework/Form.h"
 #include "framework/Window.h"
 #include "support/WindowDriver.h"
@@ -393,6 +394,57 @@ TEST(Form, ShowModalDisablesTheOtherWindowsAndRestoresThemActivationAndFocusOnEv
   dialog->OnShow = [](TComponent*) { throw std::runtime_error("refused"); };
   EXPECT_THROW(dialog->ShowModal(), std::runtime_error);
   expectModalStateLeft();
+
+  // Hidden (in the notification area), the main window is disabled all the same, and brought back
+  // meanwhile it stays disabled under the dialog.
+  dialog->OnShow = nullptr;
+  main->Hide();
+  bool restoredDisabledUnderTheDialog = false;
+  dialog->whileShown = [&] {
+    RestoreToFront(main->WindowHandle());
+    HWND above = main->WindowHandle();
+    while (above != nullptr && above != dialog->WindowHandle()) {
+      above = GetWindow(above, GW_HWNDPREV);
+    }
+    restoredDisabledUnderTheDialog = IsWindowVisible(main->WindowHandle()) &&
+                                     !IsWindowEnabled(main->WindowHandle()) && above != nullptr;
+    dialog->SetModalResult(mrOk);
+  };
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_TRUE(restoredDisabledUnderTheDialog);
+  EXPECT_TRUE(IsWindowEnabled(main->WindowHandle()));
+}
+
+TEST(Window, ContainersPassDialogNavigationToTheFormAndNeverCloseAndALostTextIsAnError) {
+  TApplication application;
+  auto* form = application.CreateForm<TForm>();
+  auto* panel = new TWindow(form);
+  panel->SetParent(form);
+  panel->SetBounds(0, 0, 300, 100);
+  auto* first = new TestEdit(form);
+  first->SetParent(panel);
+  first->SetBounds(10, 10, 100, 21);
+  first->SetText("typed");
+  auto* second = new TestEdit(form);
+  second->SetParent(panel);
+  second->SetBounds(10, 40, 100, 21);
+  auto* button = new TestButton(form);
+  button->SetParent(panel);
+  button->SetBounds(150, 10, 75, 25);
+  form->SetDefaultButton(button);
+  form->Show();
+  first->SetFocus();
+
+  // What a multi-line edit in dialog mode sends its parent for Tab and Enter, and posts for Esc.
+  SendMessageA(panel->WindowHandle(), WM_NEXTDLGCTL, 0, 0);
+  EXPECT_EQ(GetFocus(), second->WindowHandle()) << "Tab reaches the form";
+  EXPECT_EQ(LOWORD(SendMessageA(panel->WindowHandle(), DM_GETDEFID, 0, 0)),
+            GetDlgCtrlID(button->WindowHandle()));
+  SendMessageA(panel->WindowHandle(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(first->WindowHandle())) << "a container never closes";
+
+  DestroyWindow(panel->WindowHandle());
+  EXPECT_THROW(first->Text(), Exception) << "the text went with the window";
 }
 
 TEST(Form, DestroyedDefaultCancelAndActiveControlsAreForgotten) {

@@ -109,6 +109,20 @@ protected:
       application_->ProcessMessages();
     }
   }
+  // A key as the user types it: to the window with the focus, through the program's loop and its
+  // dialog navigation. With `shift`, Shift is held.
+  void PressKey(WPARAM key, bool shift = false) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE shiftBefore = keys[VK_SHIFT];
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
+    application_->ProcessMessages();
+    keys[VK_SHIFT] = shiftBefore;
+    SetKeyboardState(keys);
+  }
   std::string Log() const { return WindowText(form->mmo1->WindowHandle()); }
   std::string Status() const { return form->stsbr1->SimpleText(); }
   bool Monitoring() const { return form->lbl1->Caption() == "Stop Monitor"; }
@@ -286,6 +300,9 @@ TEST_F(MainWindow, KeyNamedErrorIsMonitoredLikeAnyOther) {
   StartOn("error");
   EXPECT_TRUE(Monitoring());
   EXPECT_EQ(Status(), "Monitoring Started...");
+  EXPECT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "error", "v", REG_SZ, "1", 2), ERROR_SUCCESS);
+  EXPECT_TRUE(WaitForEntries(1));
+  EXPECT_EQ(SplitLines(Log()).back(), "On My Computer\\HKEY_CURRENT_USER\\error");
   Click(form->image2);
   RegDeleteTreeA(HKEY_CURRENT_USER, "error");
 }
@@ -597,9 +614,53 @@ TEST_F(MainWindow, TrayMinimisesWhileNoIconIsShownUntilTheTaskbarTakesIt) {
   form->trycn1->SetShellNotify(nullptr);
 }
 
-TEST_F(MainWindow, ExitEndsTheApplication) {
+TEST_F(MainWindow, ExitEndsTheLoop) {
   Click(form->image3);
-  EXPECT_TRUE(application_->Terminated());
+  // The loop takes what is queued and ends (the end-to-end run sees the process exit with 0). A
+  // timer keeps the loop from waiting for ever when no quit request comes.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, nullptr);
+  const DWORD start = GetTickCount();
+  bool ended = false;
+  while (!ended && GetTickCount() - start < 5000) {
+    ended = !application_->HandleMessage();
+  }
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(ended);
+}
+
+TEST_F(MainWindow, EscInTheLogChangesNothingTabLeavesItAndEnterBreaksTheLine) {
+  form->mmo1->SetText("entry\r\n");
+  form->mmo1->SetFocus();
+  SendMessageA(form->mmo1->WindowHandle(), EM_SETSEL, 7, 7);
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(IsWindow(form->spnl2->WindowHandle())) << "the log's panel is still there";
+  EXPECT_EQ(Log(), "entry\r\n");
+  PressKey(VK_RETURN);
+  EXPECT_EQ(Log(), "entry\r\n\r\n");
+  PressKey(VK_TAB);
+  EXPECT_NE(GetFocus(), form->mmo1->WindowHandle()) << "Tab leaves the log";
+  PressKey(VK_TAB, true);
+  EXPECT_EQ(GetFocus(), form->mmo1->WindowHandle()) << "Shift+Tab comes back to it";
+  EXPECT_EQ(Log(), "entry\r\n\r\n");
+}
+
+TEST_F(MainWindow, DoubleClickOnAPictureIsOneClick) {
+  ScratchKey key;
+  form->combo1->SetItemIndex(kCurrentUserItem);
+  form->edt1->SetText(key.Path());
+  // The messages of a double click as the system delivers them: the second press comes as a
+  // double click where the window's class asks for them.
+  HWND start = form->image2->WindowHandle();
+  const bool classTakesDoubleClicks = (GetClassLongPtrA(start, GCL_STYLE) & CS_DBLCLKS) != 0;
+  const LPARAM point = MAKELPARAM(10, 10);
+  PostMessageA(start, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  PostMessageA(start, WM_LBUTTONUP, 0, point);
+  PostMessageA(start, classTakesDoubleClicks ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON,
+               point);
+  PostMessageA(start, WM_LBUTTONUP, 0, point);
+  application_->ProcessMessages();
+  EXPECT_TRUE(Monitoring()) << "started, not started and stopped again";
+  Click(form->image2);
 }
 
 TEST_F(MainWindow, ExecuteAProgramStartsTheChosenFileOncePerChange) {
