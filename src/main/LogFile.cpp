@@ -65,6 +65,37 @@ std::string CreateTemporaryFile(const std::string& folder, const std::string& fi
   return {};
 }
 
+// Writes all of `text` to `file` and flushes it; "Stream write error" when that fails.
+void WriteWhole(HANDLE file, const std::string& text) {
+  size_t written = 0;
+  while (written < text.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - written, 1u << 30));
+    DWORD done = 0;
+    if (!WriteFile(file, text.data() + written, chunk, &done, nullptr) || done == 0) {
+      throw Exception("Stream write error");
+    }
+    written += done;
+  }
+  if (!FlushFileBuffers(file)) {
+    throw Exception("Stream write error");
+  }
+}
+
+// Writes the file itself, where no temporary file can stand beside it (a folder in which the user
+// may change files but not add any): the old text is then gone before the new one is complete.
+void WriteInPlace(const std::string& path, const std::string& text) {
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    CannotCreate(path, GetLastError());
+  }
+  // Emptied, not made anew: a new file could lose the old one's hidden or system attribute.
+  if (!SetEndOfFile(file.get())) {
+    throw Exception("Stream write error");
+  }
+  WriteWhole(file.get(), text);
+}
+
 // Removes the temporary file unless it was put in place.
 class TemporaryFile {
 public:
@@ -95,7 +126,8 @@ void SaveLogFile(const std::string& path, const std::string& text) {
   }
   const std::string temporaryPath = CreateTemporaryFile(FolderOf(path), FileNameOf(path));
   if (temporaryPath.empty()) {
-    CannotCreate(path, GetLastError());
+    WriteInPlace(path, text);
+    return;
   }
   TemporaryFile temporary(temporaryPath);
   {
@@ -105,18 +137,7 @@ void SaveLogFile(const std::string& path, const std::string& text) {
     if (!file) {
       CannotCreate(path, GetLastError());
     }
-    size_t written = 0;
-    while (written < text.size()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - written, 1u << 30));
-      DWORD done = 0;
-      if (!WriteFile(file.get(), text.data() + written, chunk, &done, nullptr) || done == 0) {
-        throw Exception("Stream write error");
-      }
-      written += done;
-    }
-    if (!FlushFileBuffers(file.get())) {
-      throw Exception("Stream write error");
-    }
+    WriteWhole(file.get(), text);
   }
   // Replacing keeps the old file's attributes and permissions, which a move would drop. Some
   // implementations of ReplaceFileA only move the file, so the attributes that a user sets are

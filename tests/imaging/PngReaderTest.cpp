@@ -105,6 +105,11 @@ TEST(PngReader, UndoesEveryFilterType) {
       ExpectSamePicture(ExpectedPicture(image), ReadGuarded(PngFile(PngChunks(image, filter))));
     }
   }
+  // For the last pixel, left 110, above 80 and upper left 100: above and upper left lie equally
+  // near the estimate 90, and the tie goes to above.
+  const TestImage tie{
+      2, 2, false, {{100, 100, 100, 255}, {80, 80, 80, 255}, {110, 110, 110, 255}, {7, 7, 7, 255}}};
+  ExpectSamePicture(ExpectedPicture(tie), ReadGuarded(PngFile(PngChunks(tie, 4))));
 }
 
 TEST(PngReader, JoinsImageDataSplitOverManyChunks) {

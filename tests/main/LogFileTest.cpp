@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 using namespace hivelark;
 
@@ -58,6 +59,19 @@ TEST(LogFile, ReplacingKeepsTheOldFilesAttributesAndLongFoldersStillTakeTheTempo
   EXPECT_NO_THROW(SaveLogFile(path, "again\r\n")) << "replacing it there too";
   EXPECT_EQ(Contents(path), "again\r\n");
   EXPECT_EQ(FilesIn(deep), 1) << "no temporary file is left";
+
+  // Where no temporary name is free beside it, the file is written in place, not refused.
+  std::vector<std::string> taken;
+  for (const char* name :
+       {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "B", "C", "D", "E", "F"}) {
+    taken.push_back(deep + "\\" + name);
+    ASSERT_TRUE(CreateDirectoryA(taken.back().c_str(), nullptr));
+  }
+  EXPECT_NO_THROW(SaveLogFile(path, "ok\r\n"));
+  EXPECT_EQ(Contents(path), "ok\r\n");
+  for (const std::string& name : taken) {
+    RemoveDirectoryA(name.c_str());
+  }
   DeleteFileA(path.c_str());
   RemoveDirectoryA(deep.c_str());
   RemoveDirectoryA(folder.c_str());

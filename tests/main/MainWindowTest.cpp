@@ -516,10 +516,17 @@ TEST_F(MainWindow, SaveWritesTheLogByteForByteAndReplacesWithoutAsking) {
   Click(form->image2);
   const std::string folder = TemporaryFolder();
   const std::string path = folder + "\\log.txt";
-  {
-    std::ofstream old(path, std::ios::binary);
-    old << "an older and much longer file that must be replaced whole";
-  }
+  const std::string older = "an older and much longer file that must be replaced whole";
+  std::ofstream(path, std::ios::binary) << older;
+  // Cancelled with a name typed in, the dialog saves nothing.
+  form->dlg1->SetDialogFunction([&](OPENFILENAMEA& record) {
+    lstrcpynA(record.lpstrFile, path.c_str(), static_cast<int>(record.nMaxFile));
+    return FALSE;
+  });
+  Click(form->image7);
+  EXPECT_EQ(ReadFile(path), older);
+  EXPECT_NE(Status(), "Log Saved");
+
   form->dlg1->SetDialogFunction([&](OPENFILENAMEA& record) {
     EXPECT_EQ(record.Flags & OFN_OVERWRITEPROMPT, 0u);
     lstrcpynA(record.lpstrFile, path.c_str(), static_cast<int>(record.nMaxFile));
