@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Usage: bench.sh [--full]
 # Installs what is missing, builds the program and its benchmarks for both builds and runs every
-# benchmark under Wine on a virtual X server, one after the other (they time real work and must not
-# share the machine with each other) under the Wine of the Wine root: first on the 32-bit build, the
-# program users get, under WoW64 as most of them run it, then on the 64-bit build. Prints a line naming the machine and one
-# table of every benchmark's results against the baseline it measured in the same run, the 32-bit
-# figures first and the 64-bit ones in a column of their own; each benchmark's own tables are kept in
-# build/<arch>/bench-results/. Under Wine the log's edit control walks all its
+# benchmark under the Wine of the Wine root on a virtual X server, one after the other (they time
+# real work and must not share the machine with each other): first on the 32-bit build, the program
+# users get, under WoW64 as most of them run it, then on the 64-bit build. Prints a line naming the
+# machine and one table of every benchmark's results against the baseline it measured in the same
+# run, the 32-bit figures first and the 64-bit ones in a column of their own; each benchmark's own
+# tables are kept in build/<arch>/bench-results/. Under Wine the log's edit control walks all its
 # lines at every append, so that the log append benchmark's full 100,000 entries take over an
 # hour: it runs 20,000 unless --full is given. Ends with 1 when a benchmark failed (a goal not met
 # is a result, not a failure).
@@ -74,7 +74,13 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # empty.
 runnable=()
 for arch in "${arches[@]}"; do
-  "$top/scripts/wine-loader.sh" "$arch" >/dev/null && runnable+=("$arch")
+  loader_status=0
+  "$top/scripts/wine-loader.sh" "$arch" >/dev/null || loader_status=$?
+  case $loader_status in
+  0) runnable+=("$arch") ;;
+  3) rm -rf "$top/build/$arch/bench-results" ;;
+  *) exit 1 ;;
+  esac
 done
 for arch in "${runnable[@]}"; do
   build_dir=$top/build/$arch
@@ -116,7 +122,8 @@ cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 command="make bench"
 $full && command="scripts/bench.sh --full"
 echo "Machine: $(nproc) cores ($cpu), Debian $(cat /etc/debian_version);" \
-  "$("$top/scripts/in-wine-root.sh" /usr/lib/wine/wine64 --version), 64-bit prefixes (the 32-bit build under WoW64);" \
+  "$("$top/scripts/in-wine-root.sh" /usr/lib/wine/wine64 --version)," \
+  "64-bit prefixes (the 32-bit build under WoW64);" \
   "builds: $(describe_build i686); $(describe_build x86_64);" \
   "$(date -u '+%Y-%m-%d %H:%M UTC'); command: $command"
 echo

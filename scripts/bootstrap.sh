@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Hivelark needs on a Debian machine: the MinGW-w64 cross
-# compilers (the -posix variants, for std::thread and std::mutex), zlib for MinGW, a virtual X server
-# for the windows, and the Debian root whose Wine runs both builds, the 32-bit one under WoW64
-# (scripts/wine-root.sh; the host's own apt has no i386 packages, so Wine lives there alone). Quiet
-# and quick when all is present.
+# compilers (the -posix variants, for std::thread and std::mutex), zlib for MinGW, a virtual X
+# server for the windows, and the Debian root whose Wine runs both builds, the 32-bit one under
+# WoW64 (scripts/wine-root.sh; the host's own apt has no i386 packages, so Wine lives there alone).
+# Quiet and quick when all is present.
 set -euo pipefail
 
 packages=(

@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Hivelark under Wine: the 32-bit program, the one users
-# get, as most of them run it: under WoW64, in the 64-bit prefix of the Wine root. With no display, a virtual X server is started, a
+# Installs what is missing, builds, and starts Hivelark under Wine: the 32-bit program, the one
+# users get, as most of them run it: under WoW64, in a 64-bit prefix of the Wine root (the 64-bit
+# build where this machine runs no 32-bit code). With no display, a virtual X server is started, a
 # screenshot of the screen after start-up is written to the path printed, and the program keeps
 # running until interrupted.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/bootstrap.sh"
 arch=i686
-if ! loader=$("$top/scripts/wine-loader.sh" $arch); then
+loader_status=0
+loader=$("$top/scripts/wine-loader.sh" $arch) || loader_status=$?
+if [ "$loader_status" -eq 3 ]; then
   echo "run: starting the 64-bit build instead" >&2
   arch=x86_64
   loader=$("$top/scripts/wine-loader.sh" $arch)
+elif [ "$loader_status" -ne 0 ]; then
+  exit 1
 fi
 "$top/scripts/build.sh" $arch --target Hivelark
 # A prefix of its own: the tests' prefix puts every window into one virtual desktop.
@@ -21,7 +26,8 @@ in_root() {
 }
 if [ -n "${DISPLAY:-}" ]; then
   # On a real display the program's windows are the display's own windows.
-  in_root /usr/lib/wine/wine64 reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null || true
+  in_root /usr/lib/wine/wine64 reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f \
+    >/dev/null 2>&1 </dev/null || true
 fi
 program=$top/build/$arch/bin/Hivelark.exe
 

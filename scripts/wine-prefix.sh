@@ -37,9 +37,14 @@ set_up='
 '
 # Background Wine processes inherit our output: keep them off any pipe of the caller.
 "$here/in-wine-root.sh" bash -c "$set_up" >/dev/null 2>&1 </dev/null
-# A prefix without its 64-bit half would run the 32-bit program outside WoW64, unseen.
-if [ ! -f "$prefix/drive_c/windows/Fonts/tahoma.ttf" ] || [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
-  echo "wine-prefix: could not make the 64-bit prefix $prefix" >&2
-  exit 1
-fi
+# The 32-bit half of the prefix, which runs the 32-bit program under WoW64, is set up only where
+# this machine runs 32-bit code.
+needed=(Fonts/tahoma.ttf system32/kernel32.dll)
+"$here/wine-loader.sh" i686 >/dev/null 2>&1 && needed+=(syswow64/kernel32.dll)
+for file in "${needed[@]}"; do
+  if [ ! -f "$prefix/drive_c/windows/$file" ]; then
+    echo "wine-prefix: could not make the 64-bit prefix $prefix (no $file)" >&2
+    exit 1
+  fi
+done
 touch "$stamp"

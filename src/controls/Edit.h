@@ -30,10 +30,8 @@ private:
 
 // A multi-line text: the change log. Appending never reads or replaces the whole text, and the
 // text lives in the control alone: a log that runs for days is held once, and what the user typed
-// into it is always part of it.
-// A multi-line edit for a long text that the program appends to and the user may type into. Enter
-// breaks the line; Tab and Shift+Tab move the focus to the next and previous control, as in any
-// other field; Esc does nothing.
+// into it is always part of it. Enter breaks the line; Tab and Shift+Tab move the focus to the
+// next and previous control, as in any other field; Esc does nothing.
 class TsMemo : public TWindow {
 public:
   explicit TsMemo(TComponent* owner);

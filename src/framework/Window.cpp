@@ -205,6 +205,7 @@ std::string TWindow::Text() const {
 
 void TWindow::SetText(const std::string& text) {
   text_ = text;
+  nativeWindowLost_ = false;
   if (handle_ != nullptr) {
     SetWindowTextA(handle_, text.c_str());
   }
@@ -499,9 +500,9 @@ LRESULT TWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     break;
   case WM_NEXTDLGCTL:
   case DM_GETDEFID:
-    // The dialog navigation that controls ask of their parent is the form's: a container passes it
-    // on.
-    if (parent_ != nullptr && parent_->handle_ != nullptr) {
+    // The dialog navigation that controls ask of their parent is the form's: a container (a window
+    // of the program's own class) passes it on.
+    if (!subclassed_ && parent_ != nullptr && parent_->handle_ != nullptr) {
       return SendMessageA(parent_->handle_, message, wParam, lParam);
     }
     break;

@@ -81,7 +81,8 @@ public:
   int ClientHeight() const;
 
   // The window's text. Throws when the native window was destroyed by other means than this
-  // object's destroy step (with its parent, say) and not made again: the text went with it.
+  // object's destroy step (with its parent, say), and neither made nor given a text again: the
+  // text went with it.
   std::string Text() const;
   void SetText(const std::string& text);
 

@@ -126,6 +126,12 @@ void SaveLogFile(const std::string& path, const std::string& text) {
   }
   const std::string temporaryPath = CreateTemporaryFile(FolderOf(path), FileNameOf(path));
   if (temporaryPath.empty()) {
+    // Only where the folder takes no new file (not allowed, or no name left): any other failure
+    // (a full disk, say) would go on to empty the old file and then fail with it.
+    const DWORD error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_FILE_EXISTS) {
+      CannotCreate(path, error);
+    }
     WriteInPlace(path, text);
     return;
   }

@@ -34,7 +34,8 @@ int FilesIn(const std::string& folder) {
 
 } // namespace
 
-TEST(LogFile, ReplacingKeepsTheOldFilesAttributesAndLongFoldersStillTakeTheTemporaryFile) {
+TEST(LogFile,
+     ReplacingKeepsAttributesLongFoldersTakeATemporaryFileAndFullFoldersAreWrittenInPlace) {
   char base[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, base);
   std::string folder = std::string(base) + "HivelarkLog" + std::to_string(GetCurrentProcessId());
@@ -60,18 +61,23 @@ TEST(LogFile, ReplacingKeepsTheOldFilesAttributesAndLongFoldersStillTakeTheTempo
   EXPECT_EQ(Contents(path), "again\r\n");
   EXPECT_EQ(FilesIn(deep), 1) << "no temporary file is left";
 
-  // Where no temporary name is free beside it, the file is written in place, not refused.
+  // Where no temporary name is free beside it, the file is written in place, not refused. A file
+  // of one character's name takes temporary names of one hexadecimal digit, all of them taken.
+  const std::string single = deep + "\\A";
+  std::ofstream(single, std::ios::binary) << "the old log";
   std::vector<std::string> taken;
   for (const char* name :
        {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "B", "C", "D", "E", "F"}) {
     taken.push_back(deep + "\\" + name);
     ASSERT_TRUE(CreateDirectoryA(taken.back().c_str(), nullptr));
   }
-  EXPECT_NO_THROW(SaveLogFile(path, "ok\r\n"));
-  EXPECT_EQ(Contents(path), "ok\r\n");
+  EXPECT_NO_THROW(SaveLogFile(single, "ok\r\n"));
+  EXPECT_EQ(Contents(single), "ok\r\n");
+  EXPECT_EQ(FilesIn(deep), 17) << "no temporary file is left";
   for (const std::string& name : taken) {
     RemoveDirectoryA(name.c_str());
   }
+  DeleteFileA(single.c_str());
   DeleteFileA(path.c_str());
   RemoveDirectoryA(deep.c_str());
   RemoveDirectoryA(folder.c_str());
