@@ -27,6 +27,8 @@ void TsStatusBar::SetSimpleText(const std::string& text) {
   if (HandleAllocated()) {
     SendMessageA(WindowHandle(), SB_SETTEXTA, SB_SIMPLEID,
                  reinterpret_cast<LPARAM>(simpleText_.c_str()));
+    // A screen reader speaks the new progress text on the change of the bar's name.
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, WindowHandle(), OBJID_CLIENT, CHILDID_SELF);
   }
 }
 

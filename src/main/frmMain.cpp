@@ -62,6 +62,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
   SetClientSize(503, 502);
   SetFont(std::make_shared<TFont>("Tahoma", 11));
   SetShowHint(true);
+  // For the keyboard shortcuts, wherever the focus is.
+  SetKeyPreview(true);
 
   spnl1 = new TsPanel(this);
   spnl1->SetName("spnl1");
@@ -502,6 +504,28 @@ void TForm1::WMRegChange(WPARAM wParam, LPARAM lParam) {
 void TForm1::image6Click(TComponent*) {
   mmo1->Clear();
   stsbr1->SetSimpleText("Log Cleared");
+}
+
+bool TForm1::PreviewKey(const MSG& message) {
+  // Ctrl+E starts and stops monitoring, as the capture toggle of monitoring tools does; Ctrl+S
+  // saves the log. A modal dialog keeps the window disabled, and them inert.
+  if (message.message != WM_KEYDOWN || !IsWindowEnabled(WindowHandle())) {
+    return false;
+  }
+  const auto held = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
+  if (!held(VK_CONTROL) || held(VK_SHIFT) || held(VK_MENU)) {
+    return false;
+  }
+  switch (message.wParam) {
+  case 'E':
+    image2Click(this);
+    return true;
+  case 'S':
+    image7Click(this);
+    return true;
+  default:
+    return false;
+  }
 }
 
 void TForm1::image7Click(TComponent*) {

@@ -117,6 +117,8 @@ public:
 
 protected:
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The keyboard shortcuts: Ctrl+E (Start / Stop) and Ctrl+S (Save Log).
+  bool PreviewKey(const MSG& message) override;
 
 private:
   void StartMonitor();

@@ -109,19 +109,24 @@ protected:
       application_->ProcessMessages();
     }
   }
-  // A key as the user types it: to the window with the focus, through the program's loop and its
-  // dialog navigation. With `shift`, Shift is held.
-  void PressKey(WPARAM key, bool shift = false) {
+  // A key as the user types it, with `modifier` (VK_SHIFT, VK_CONTROL) held if given: to the window
+  // with the focus (or to `target`), through the program's loop and its dialog navigation.
+  void PressKey(WPARAM key, BYTE modifier = 0, HWND target = nullptr) {
     BYTE keys[256] = {};
     GetKeyboardState(keys);
-    const BYTE shiftBefore = keys[VK_SHIFT];
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    SetKeyboardState(keys);
-    PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
-    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
+    const BYTE before = keys[modifier];
+    if (modifier != 0) {
+      keys[modifier] = 0x80;
+      SetKeyboardState(keys);
+    }
+    target = target != nullptr ? target : GetFocus();
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
     application_->ProcessMessages();
-    keys[VK_SHIFT] = shiftBefore;
-    SetKeyboardState(keys);
+    if (modifier != 0) {
+      keys[modifier] = before;
+      SetKeyboardState(keys);
+    }
   }
   std::string Log() const { return WindowText(form->mmo1->WindowHandle()); }
   std::string Status() const { return form->stsbr1->SimpleText(); }
@@ -646,9 +651,53 @@ TEST_F(MainWindow, EscInTheLogChangesNothingTabLeavesItAndEnterBreaksTheLine) {
   EXPECT_EQ(Log(), "entry\r\n\r\n");
   PressKey(VK_TAB);
   EXPECT_NE(GetFocus(), form->mmo1->WindowHandle()) << "Tab leaves the log";
-  PressKey(VK_TAB, true);
+  PressKey(VK_TAB, VK_SHIFT);
   EXPECT_EQ(GetFocus(), form->mmo1->WindowHandle()) << "Shift+Tab comes back to it";
   EXPECT_EQ(Log(), "entry\r\n\r\n");
+}
+
+TEST_F(MainWindow, CtrlEAndCtrlSWorkWhereverTheFocusIsButNotUnderADialog) {
+  ScratchKey key;
+  form->combo1->SetItemIndex(kCurrentUserItem);
+  form->edt1->SetText(key.Path());
+  form->mmo1->SetFocus();
+  PressKey('E', VK_CONTROL);
+  EXPECT_TRUE(Monitoring());
+  PressKey('E', VK_CONTROL);
+  EXPECT_FALSE(Monitoring());
+
+  int dialogs = 0;
+  form->dlg1->SetDialogFunction([&](OPENFILENAMEA&) {
+    if (++dialogs > 1) {
+      return FALSE;
+    }
+    PressKey('E', VK_CONTROL, form->mmo1->WindowHandle());
+    PressKey('S', VK_CONTROL, form->mmo1->WindowHandle());
+    return FALSE;
+  });
+  form->edt1->SetFocus();
+  PressKey('S', VK_CONTROL);
+  EXPECT_EQ(dialogs, 1) << "Ctrl+S opens the save dialog, and not again from under it";
+  EXPECT_FALSE(Monitoring()) << "Ctrl+E does nothing under the dialog";
+  EXPECT_EQ(form->edt1->Text(), key.Path()) << "the shortcut types nothing";
+}
+
+TEST_F(MainWindow, StatusChangesAreAnnouncedToScreenReaders) {
+  static HWND announced = nullptr;
+  const HWINEVENTHOOK hook = SetWinEventHook(
+      EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
+      [](HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+        if (object == OBJID_CLIENT) {
+          announced = window;
+        }
+      },
+      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  Click(form->image6);
+  Pump([] { return announced != nullptr; }, 2000);
+  UnhookWinEvent(hook);
+  EXPECT_EQ(Status(), "Log Cleared");
+  EXPECT_EQ(announced, form->stsbr1->WindowHandle());
 }
 
 TEST_F(MainWindow, DoubleClickOnAPictureIsOneClick) {
