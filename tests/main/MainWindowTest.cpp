@@ -682,16 +682,22 @@ TEST_F(MainWindow, CtrlEAndCtrlSWorkWhereverTheFocusIsButNotUnderADialog) {
   EXPECT_EQ(form->edt1->Text(), key.Path()) << "the shortcut types nothing";
 }
 
+namespace {
+
+HWND announced = nullptr;
+
+void CALLBACK NoteNameChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+  if (object == OBJID_CLIENT) {
+    announced = window;
+  }
+}
+
+} // namespace
+
 TEST_F(MainWindow, StatusChangesAreAnnouncedToScreenReaders) {
-  static HWND announced = nullptr;
-  const HWINEVENTHOOK hook = SetWinEventHook(
-      EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
-      [](HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
-        if (object == OBJID_CLIENT) {
-          announced = window;
-        }
-      },
-      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  const HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, NoteNameChange,
+                      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
   ASSERT_NE(hook, nullptr);
   Click(form->image6);
   Pump([] { return announced != nullptr; }, 2000);
