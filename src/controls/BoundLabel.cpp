@@ -31,6 +31,15 @@ void TBoundLabel::FollowControl() {
 void TBoundLabel::AfterCreateHandle() {
   TsLabel::AfterCreateHandle();
   FollowControl();
+  // A screen reader names a field by the label just before it in z-order, and the label's window
+  // comes after the control's: it goes in front of the control, which keeps its place in the tab
+  // order.
+  HWND control = control_.WindowHandle();
+  if (control != nullptr && GetParent(control) == GetParent(WindowHandle())) {
+    HWND before = GetWindow(control, GW_HWNDPREV);
+    SetWindowPos(WindowHandle(), before != nullptr ? before : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  }
 }
 
 LRESULT TBoundLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
