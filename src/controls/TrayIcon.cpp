@@ -158,6 +158,15 @@ void TCustomTrayIcon::Add() {
   // A shell that announces its taskbar while starting may already hold the icon added just
   // before: then only an update succeeds.
   shown_ = Notify(NIM_ADD) || Notify(NIM_MODIFY);
+  if (!shown_) {
+    return;
+  }
+  // The newer behaviour reports the keyboard on the icon too: Enter or Space selects it, Shift+F10
+  // or the menu key asks for its menu. Each new taskbar has to be told again. The field is the
+  // balloon's time-out otherwise, which the record keeps at 0.
+  data_.uVersion = NOTIFYICON_VERSION;
+  keyboardReported_ = Notify(NIM_SETVERSION) != FALSE;
+  data_.uVersion = 0;
 }
 
 void TCustomTrayIcon::SetPopupMenu(TPopupMenu* menu) {
@@ -207,7 +216,24 @@ void TCustomTrayIcon::HandleCallback(LPARAM event) {
   POINT cursor{0, 0};
   GetCursorPos(&cursor);
   const TShiftState shift = KeyboardShiftState();
+  const LPARAM previousEvent = lastEvent_;
+  lastEvent_ = event;
   switch (event) {
+  case NIN_KEYSELECT:
+    DoClick();
+    break;
+  case NIN_SELECT:
+    // Also reported after every left click, which the release has answered already; on its own
+    // it is Enter on an icon that the mouse selected.
+    if (previousEvent != WM_LBUTTONUP) {
+      DoClick();
+    }
+    break;
+  case WM_CONTEXTMENU:
+    if (popupMenu_ != nullptr) {
+      ShowPopupMenu(cursor.x, cursor.y);
+    }
+    break;
   case WM_MOUSEMOVE:
     DoMouseMove(shift, cursor.x, cursor.y);
     break;
@@ -233,7 +259,8 @@ void TCustomTrayIcon::HandleCallback(LPARAM event) {
     break;
   case WM_RBUTTONUP:
     DoMouseUp(mbRight, shift | ssRight, cursor.x, cursor.y);
-    if (popupMenu_ != nullptr) {
+    // A shell that reports the keyboard follows the release with WM_CONTEXTMENU.
+    if (popupMenu_ != nullptr && !keyboardReported_) {
       ShowPopupMenu(cursor.x, cursor.y);
     }
     break;

@@ -16,10 +16,11 @@ namespace hivelark {
 class TPopupMenu;
 
 // One icon with a tooltip in the notification area of the taskbar. A hidden window of its own
-// receives the shell's reports of the mouse on the icon and turns them into events; a right button
-// release opens PopupMenu at the cursor. The icon comes back when the shell restarts, and leaves
-// the notification area when the component is destroyed. Main thread only: the hidden window, the
-// events and the menu all run there.
+// receives the shell's reports of the mouse and the keyboard on the icon and turns them into
+// events: a left click or Enter or Space on the icon is a click; a right button release, Shift+F10
+// or the menu key opens PopupMenu at the cursor. The icon comes back when the shell restarts, and
+// leaves the notification area when the component is destroyed. Main thread only: the hidden
+// window, the events and the menu all run there.
 class TCustomTrayIcon : public TComponent {
 public:
   // The call that hands the icon record to the shell (Shell_NotifyIconA unless replaced, as tests
@@ -48,6 +49,8 @@ public:
   void SetVisible(bool visible);
   // Whether the shell took the icon and shows it now.
   bool Shown() const { return shown_; }
+  // Whether the shell reports the keyboard on the icon (it took the newer behaviour).
+  bool KeyboardReported() const { return keyboardReported_; }
 
   // The menu a right click opens, or null; it may be destroyed before the icon.
   TPopupMenu* PopupMenu() const { return popupMenu_; }
@@ -97,6 +100,8 @@ private:
   bool visible_ = false;
   bool shown_ = false;
   bool isClicked_ = false;
+  bool keyboardReported_ = false;
+  LPARAM lastEvent_ = 0;
   TPopupMenu* popupMenu_ = nullptr;
 };
 

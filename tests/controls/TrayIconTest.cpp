@@ -90,17 +90,22 @@ TEST(TrayIcon, RecordIsPreparedAtCreationAndFollowsHintIconAndVisible) {
 
   form.tray->SetHint("Click to open");
   form.tray->SetVisible(true);
-  ASSERT_EQ(form.calls.size(), 1u);
+  ASSERT_EQ(form.calls.size(), 2u);
   EXPECT_EQ(form.calls[0].message, static_cast<DWORD>(NIM_ADD));
   EXPECT_STREQ(form.calls[0].data.szTip, "Click to open");
   EXPECT_NE(form.calls[0].data.hIcon, nullptr) << "the application icon is shown";
+  EXPECT_EQ(form.calls[0].data.uTimeout, 0u);
+  EXPECT_EQ(form.calls[1].message, static_cast<DWORD>(NIM_SETVERSION)) << "asks for the keyboard";
+  EXPECT_EQ(form.calls[1].data.uVersion, static_cast<UINT>(NOTIFYICON_VERSION));
+  EXPECT_EQ(form.calls[1].data.cbSize, data.cbSize);
 
   const std::string longHint(200, 'h');
   form.tray->SetHint(longHint);
   form.tray->SetHint(longHint);
-  ASSERT_EQ(form.calls.size(), 2u) << "an unchanged hint is not sent again";
-  EXPECT_EQ(form.calls[1].message, static_cast<DWORD>(NIM_MODIFY));
-  EXPECT_EQ(std::string(form.calls[1].data.szTip), longHint.substr(0, 127));
+  ASSERT_EQ(form.calls.size(), 3u) << "an unchanged hint is not sent again";
+  EXPECT_EQ(form.calls[2].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(form.calls[2].data.uTimeout, 0u) << "the version is not left in the record";
+  EXPECT_EQ(std::string(form.calls[2].data.szTip), longHint.substr(0, 127));
   EXPECT_EQ(form.tray->Hint(), longHint);
 
   form.tray->SetHint("");
@@ -124,7 +129,10 @@ TEST(TrayIcon, IconRefusedWhileLoadingComesWithTheTaskbarOtherRefusalsAreErrors)
   form.shellAnswer = TRUE;
   form.Report(RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   EXPECT_TRUE(form.tray->Shown());
-  EXPECT_EQ(form.calls.back().message, static_cast<DWORD>(NIM_ADD));
+  ASSERT_GE(form.calls.size(), 2u);
+  EXPECT_EQ(form.calls[form.calls.size() - 2].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(form.calls.back().message, static_cast<DWORD>(NIM_SETVERSION))
+      << "each new taskbar is asked for the keyboard again";
   form.shellAnswer = FALSE;
   EXPECT_EQ(ErrorOf([&] { form.tray->SetVisible(false); }), "");
   form.tray->FinishLoading();
@@ -180,6 +188,13 @@ TEST(TrayIcon, ClickComesOnTheReleaseOfAReportedPressOnly) {
   keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
   SetKeyboardState(keys);
 
+  // The keyboard on the icon: Enter or Space, or Enter after the mouse selected it. A mouse click
+  // is followed by a selection that must not click again.
+  EXPECT_EQ(sequence({NIN_KEYSELECT}), (Events{"click"}));
+  EXPECT_EQ(sequence({WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT}),
+            (Events{leftDown, "click", leftUp}));
+  EXPECT_EQ(sequence({NIN_SELECT}), (Events{"click"}));
+
   form.tray->OnClick = nullptr;
   sequence({WM_LBUTTONDOWN, WM_LBUTTONUP});
   EXPECT_TRUE(form.tray->IsClicked()) << "without OnClick the press stays pending";
@@ -193,13 +208,13 @@ TEST(TrayIcon, ShellRestartAddsAVisibleIconAgainAndSessionEndRemovesIt) {
   form.tray->SetHint("Click to open");
   form.tray->SetVisible(true);
   form.Report(taskbarCreated, 0, 0);
-  ASSERT_EQ(form.calls.size(), 2u);
-  EXPECT_EQ(form.calls[1].message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(std::memcmp(&form.calls[0].data, &form.calls[1].data, sizeof(NOTIFYICONDATAA)), 0);
+  ASSERT_EQ(form.calls.size(), 4u);
+  EXPECT_EQ(form.calls[2].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(std::memcmp(&form.calls[0].data, &form.calls[2].data, sizeof(NOTIFYICONDATAA)), 0);
 
   EXPECT_EQ(form.Report(WM_QUERYENDSESSION, 0, 0), 1);
   form.Report(WM_ENDSESSION, FALSE, 0);
-  EXPECT_EQ(form.calls.size(), 2u) << "a cancelled log-off keeps the icon";
+  EXPECT_EQ(form.calls.size(), 4u) << "a cancelled log-off keeps the icon";
   form.Report(WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ(form.calls.back().message, static_cast<DWORD>(NIM_DELETE));
 }
@@ -223,7 +238,8 @@ TEST(TrayIcon, RightReleaseOpensThePopupMenuAtTheCursorAndTheChoiceRunsItsItem) 
   ASSERT_TRUE(PointerMovedTo(100, 100));
 
   // Opens the menu by a right release and answers it with `keys`; false if no menu came.
-  auto popup = [&](std::initializer_list<WPARAM> keys, RECT* menuBounds = nullptr) {
+  auto popup = [&](std::initializer_list<WPARAM> keys, RECT* menuBounds = nullptr,
+                   UINT report = WM_RBUTTONUP) {
     DialogAnswerer answerer(
         "#32768", "",
         [&](HWND menu) {
@@ -235,7 +251,7 @@ TEST(TrayIcon, RightReleaseOpensThePopupMenuAtTheCursorAndTheChoiceRunsItsItem) 
           }
         },
         menuBounds != nullptr ? 20000 : 1000);
-    form.ReportMouse(WM_RBUTTONUP);
+    form.ReportMouse(report);
     answerer.Join();
     PumpUntil([] { return false; }, 200);
     return answerer.Answered();
@@ -253,10 +269,16 @@ TEST(TrayIcon, RightReleaseOpensThePopupMenuAtTheCursorAndTheChoiceRunsItsItem) 
   ASSERT_TRUE(popup({VK_ESCAPE}, &bounds));
   EXPECT_EQ(events, (std::vector<std::string>{"up"})) << "Esc closes the menu without a command";
 
+  // A shell that reports the keyboard asks for the menu after each right release too.
+  form.tray->SetVisible(true);
+  ASSERT_TRUE(popup({VK_ESCAPE}, nullptr, WM_CONTEXTMENU)) << "Shift+F10 or the menu key";
+  EXPECT_FALSE(popup({VK_ESCAPE})) << "the release alone opens no second menu";
+
   delete ExitHivelark1;
   EXPECT_EQ(pm1->Items(), (std::vector<TMenuItem*>{OpenHivelark1}));
   delete pm1;
-  EXPECT_FALSE(popup({VK_ESCAPE})) << "a destroyed menu is forgotten, not opened";
+  EXPECT_FALSE(popup({VK_ESCAPE}, nullptr, WM_CONTEXTMENU))
+      << "a destroyed menu is forgotten, not opened";
 }
 
 TEST(TrayIcon, PlatformShellTakesAndRemovesTheIcon) {
@@ -265,6 +287,7 @@ TEST(TrayIcon, PlatformShellTakesAndRemovesTheIcon) {
   auto* tray = new TTrayIcon(application.CreateForm<TForm>());
   tray->SetHint("Click to open");
   EXPECT_EQ(ErrorOf([&] { tray->SetVisible(true); }), "");
+  EXPECT_TRUE(tray->KeyboardReported());
   tray->FinishLoading();
   EXPECT_EQ(ErrorOf([&] { tray->SetVisible(false); }), "");
   EXPECT_EQ(ErrorOf([&] { tray->SetVisible(true); }), "");
