@@ -48,6 +48,9 @@ public:
       this->FreeNotification(boundLabel_);
     }
     boundLabel_->SetCaption(caption);
+    // Named by the label whatever the platform's guess from the windows around it: a combo box
+    // would otherwise be named by its text.
+    this->SetAccessibleName(caption);
   }
 
 protected:

@@ -1,5 +1,7 @@
 #include "controls/Edit.h"
 
+#include "framework/AccessibleName.h"
+
 #include <commctrl.h>
 
 namespace hivelark {
@@ -228,6 +230,14 @@ LRESULT CALLBACK TsComboBox::EditProcedure(HWND edit, UINT message, WPARAM wPara
     }
     return result;
   }
+  case WM_GETOBJECT:
+    // The text part is named as its box is: a screen reader that follows the focus into it finds
+    // no label before it, and would speak the text as its name.
+    if (const LRESULT answer =
+            AnswerNamedAccessibleObject(edit, wParam, lParam, combo->AccessibleName())) {
+      return answer;
+    }
+    break;
   case WM_NCDESTROY:
     RemoveWindowSubclass(edit, EditProcedure, kComboEditSubclassId);
     break;

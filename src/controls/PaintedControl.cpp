@@ -1,7 +1,5 @@
 #include "controls/PaintedControl.h"
 
-#include "framework/Handles.h"
-
 namespace hivelark {
 
 TPaintedControl::TPaintedControl(TComponent* owner) : TMouseControl(owner) {}
@@ -28,32 +26,10 @@ void TPaintedControl::CreateParams(TCreateParams& params) {
   params.style = 0;
 }
 
-void TPaintedControl::PaintParentBackground(HDC dc, const RECT& client) {
-  TWindow* parent = Parent();
-  const COLORREF parentColor = parent != nullptr ? parent->Color() : CLR_INVALID;
-  if (parentColor != CLR_INVALID) {
-    UniqueBrush brush(CreateSolidBrush(parentColor));
-    FillRect(dc, &client, brush.get());
-  } else {
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  }
-  if (parent == nullptr || !parent->HandleAllocated()) {
-    return;
-  }
-  // A parent that paints more than a plain colour (a panel's bevels) draws itself into the same
-  // device context, moved so that the part behind this control lands at the origin.
-  POINT origin{0, 0};
-  MapWindowPoints(WindowHandle(), parent->WindowHandle(), &origin, 1);
-  POINT previous{0, 0};
-  OffsetViewportOrgEx(dc, -origin.x, -origin.y, &previous);
-  SendMessageA(parent->WindowHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
-}
-
 void TPaintedControl::PaintTo(HDC dc) {
   RECT client;
   GetClientRect(Handle(), &client);
-  PaintParentBackground(dc, client);
+  PaintParentBackground(*this, dc, client);
   Paint(dc, client);
 }
 

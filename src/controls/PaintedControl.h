@@ -35,7 +35,6 @@ protected:
   virtual void Paint(HDC dc, const RECT& client) = 0;
 
 private:
-  void PaintParentBackground(HDC dc, const RECT& client);
   bool ApplyCursor();
 
   TCursor cursor_ = crDefault;

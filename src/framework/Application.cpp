@@ -194,8 +194,11 @@ void TApplication::ProcessMessage(MSG& message) {
       auto* form = dynamic_cast<TForm*>(TWindow::FromHandle(root));
       if (form != nullptr) {
         const bool keyMessage = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
-        if (keyMessage && form->KeyPreview() && form->PreviewKey(message)) {
-          return;
+        if (keyMessage) {
+          form->NoteKeyboardUse(message);
+          if (form->KeyPreview() && form->PreviewKey(message)) {
+            return;
+          }
         }
         // Tab, Enter, Esc and the arrow keys between option buttons, as in the platform's
         // dialogs.

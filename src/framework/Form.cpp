@@ -158,11 +158,18 @@ void TForm::DescendantCreated(TWindow* descendant) {
                    reinterpret_cast<LPARAM>(&tools));
 }
 
-void TForm::PlaceOnFirstShow() {
+void TForm::PrepareFirstShow() {
   if (placed_) {
     return;
   }
   placed_ = true;
+  // As in the platform's dialogs: no focus rectangles and no underlined access keys until the
+  // keyboard is used, unless the user asked to see them always.
+  BOOL alwaysShowCues = FALSE;
+  SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &alwaysShowCues, 0);
+  if (!alwaysShowCues) {
+    ChangeKeyboardCues(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL);
+  }
   if (position_ == TPosition::ScreenCenter) {
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -180,7 +187,7 @@ void TForm::SetVisible(bool visible) {
 
 void TForm::ShowWithCommand(int showCommand) {
   Handle();
-  PlaceOnFirstShow();
+  PrepareFirstShow();
   const bool wasVisible = Visible();
   // The command alone: shown first at normal size, a window started minimised would flash up and
   // take the focus before it went to the taskbar.
@@ -267,6 +274,48 @@ bool TForm::PreviewKey(const MSG&) {
   return false;
 }
 
+void TForm::NoteKeyboardUse(const MSG& message) {
+  // The keys by which the platform's dialogs show their cues: the navigation keys the focus
+  // rectangle, Alt the underlined access keys as well.
+  WORD cues = 0;
+  if (message.message == WM_KEYDOWN) {
+    switch (message.wParam) {
+    case VK_TAB:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+      cues = UISF_HIDEFOCUS;
+      break;
+    default:
+      break;
+    }
+  } else if (message.message == WM_SYSKEYDOWN) {
+    cues = UISF_HIDEFOCUS | UISF_HIDEACCEL;
+  }
+  if (cues == 0 || !HandleAllocated()) {
+    return;
+  }
+  const bool hidden = ((cues & UISF_HIDEFOCUS) != 0 && focusCuesHidden_) ||
+                      (SendMessageA(WindowHandle(), WM_QUERYUISTATE, 0, 0) & cues) != 0;
+  if (hidden) {
+    ChangeKeyboardCues(UIS_CLEAR, cues);
+  }
+}
+
+void TForm::ChangeKeyboardCues(WORD action, WORD cues) {
+  if ((cues & UISF_HIDEFOCUS) != 0) {
+    focusCuesHidden_ = action == UIS_SET;
+  }
+  // The platform's own controls follow through the platform, where it keeps the state.
+  SendMessageA(WindowHandle(), WM_CHANGEUISTATE, MAKEWPARAM(action, cues), 0);
+  // Where it does not, the focused control is not told: it redraws with its cue or without.
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(WindowHandle(), focus)) {
+    InvalidateRect(focus, nullptr, FALSE);
+  }
+}
+
 void TForm::ClickButton(TWindow* button) {
   if (button != nullptr && button->HandleAllocated() && button->Enabled() && button->Visible()) {
     SendMessageA(button->WindowHandle(), BM_CLICK, 0, 0);
@@ -289,6 +338,12 @@ bool TForm::OnMenuCommand(WORD id) {
 
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+  case WM_UPDATEUISTATE:
+    // The platform changed the cues itself, as for a menu opened by the keyboard.
+    if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) != UIS_INITIALIZE) {
+      focusCuesHidden_ = LOWORD(wParam) == UIS_SET;
+    }
+    break;
   case WM_CLOSE:
     Close();
     return 0;

@@ -88,6 +88,12 @@ public:
   // Offered every key message for the form's windows first when KeyPreview is on; true consumes
   // it.
   virtual bool PreviewKey(const MSG& message);
+  // Shows the focus rectangle (and, for Alt, the underlined access keys) once a key message of
+  // the form's windows shows that the keyboard is in use.
+  void NoteKeyboardUse(const MSG& message);
+  // Whether focus rectangles are hidden until the keyboard is used. Kept here as well as by the
+  // platform: not every platform keeps it for controls that draw themselves.
+  bool FocusCuesHidden() const { return focusCuesHidden_; }
 
 protected:
   void CreateParams(TCreateParams& params) override;
@@ -102,7 +108,10 @@ protected:
   virtual void DoClose();
 
 private:
-  void PlaceOnFirstShow();
+  // Once, before the form is first shown: centres it if asked and hides the keyboard cues.
+  void PrepareFirstShow();
+  // Sets (UIS_SET) or clears (UIS_CLEAR) the hiding of `cues` for the form's windows.
+  void ChangeKeyboardCues(WORD action, WORD cues);
   void ClickButton(TWindow* button);
   // Points `slot` at `control`, told when it is destroyed.
   void Link(TWindow*& slot, TWindow* control);
@@ -114,6 +123,7 @@ private:
   bool showHint_ = false;
   bool keyPreview_ = false;
   bool placed_ = false;
+  bool focusCuesHidden_ = false;
   bool modal_ = false;
   int modalResult_ = mrNone;
   int clientWidth_ = -1;

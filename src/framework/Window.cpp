@@ -1,5 +1,6 @@
 #include "framework/Window.h"
 
+#include "framework/AccessibleName.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
 
@@ -482,6 +483,14 @@ LRESULT TWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     break;
   }
+  case WM_GETOBJECT:
+    if (!accessibleName_.empty()) {
+      if (const LRESULT answer =
+              AnswerNamedAccessibleObject(handle_, wParam, lParam, accessibleName_)) {
+        return answer;
+      }
+    }
+    break;
   case WM_DRAWITEM: {
     auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
     TWindow* child = item->CtlType == ODT_MENU ? nullptr : FromHandle(item->hwndItem);
@@ -542,6 +551,44 @@ void TWindow::RegisterOwnClass(const TCreateParams& params) {
   registered.insert(params.className);
 }
 
+void PaintOffScreen(HDC target, const RECT& area, const std::function<void(HDC)>& paint) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  UniqueMemoryDC memory(CreateCompatibleDC(target));
+  UniqueBitmap canvas(CreateCompatibleBitmap(target, width, height));
+  if (!memory || !canvas) {
+    paint(target);
+    return;
+  }
+  SelectObjectScope select(memory.get(), canvas.get());
+  SetViewportOrgEx(memory.get(), -area.left, -area.top, nullptr);
+  paint(memory.get());
+  SetViewportOrgEx(memory.get(), 0, 0, nullptr);
+  BitBlt(target, area.left, area.top, width, height, memory.get(), 0, 0, SRCCOPY);
+}
+
+void PaintParentBackground(TWindow& control, HDC dc, const RECT& client) {
+  TWindow* parent = control.Parent();
+  const COLORREF parentColor = parent != nullptr ? parent->Color() : CLR_INVALID;
+  if (parentColor != CLR_INVALID) {
+    UniqueBrush brush(CreateSolidBrush(parentColor));
+    FillRect(dc, &client, brush.get());
+  } else {
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  }
+  if (parent == nullptr || !parent->HandleAllocated() || !control.HandleAllocated()) {
+    return;
+  }
+  // The parent draws itself into the same device context, moved so that the part behind the
+  // control lands at the control's origin.
+  POINT origin{0, 0};
+  MapWindowPoints(control.WindowHandle(), parent->WindowHandle(), &origin, 1);
+  POINT previous{0, 0};
+  OffsetViewportOrgEx(dc, -origin.x, -origin.y, &previous);
+  SendMessageA(parent->WindowHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
+}
+
 LRESULT TCustomControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
   case WM_ERASEBKGND:
@@ -550,15 +597,7 @@ LRESULT TCustomControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     PaintDC paint(WindowHandle());
     RECT client;
     GetClientRect(WindowHandle(), &client);
-    UniqueMemoryDC memory(CreateCompatibleDC(paint.get()));
-    UniqueBitmap canvas(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
-    if (!memory || !canvas) {
-      PaintWindow(paint.get());
-      return 0;
-    }
-    SelectObjectScope select(memory.get(), canvas.get());
-    PaintWindow(memory.get());
-    BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    PaintOffScreen(paint.get(), client, [this](HDC dc) { PaintWindow(dc); });
     return 0;
   }
   case WM_PRINTCLIENT:

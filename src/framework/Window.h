@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,6 +98,11 @@ public:
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint) { hint_ = hint; }
 
+  // The name that screen readers give the control in place of the platform's own, which comes
+  // from its text or the label before it (empty: the platform's own name).
+  const std::string& AccessibleName() const { return accessibleName_; }
+  void SetAccessibleName(const std::string& name) { accessibleName_ = name; }
+
   // The font; while ParentFont holds, the parent's.
   std::shared_ptr<TFont> Font() const;
   void SetFont(std::shared_ptr<TFont> font);
@@ -175,6 +181,7 @@ private:
   RECT bounds_{0, 0, 0, 0};
   std::string text_;
   std::string hint_;
+  std::string accessibleName_;
   bool visible_ = true;
   bool enabled_ = true;
   bool tabStop_ = false;
@@ -186,6 +193,16 @@ private:
   DWORD extraStyle_ = 0;
   DWORD removedStyle_ = 0;
 };
+
+// Runs `paint` on an off-screen copy of `area` of `target` and then copies the result there, so
+// that what is painted in layers never shows in turn; paints `target` directly when no copy can be
+// made.
+void PaintOffScreen(HDC target, const RECT& area, const std::function<void(HDC)>& paint);
+
+// Fills `client`, the client rectangle of `control`, with what its parent shows behind it: the
+// parent's colour and whatever the parent paints itself (a panel's bevels), so that the control
+// can draw over it as if it were transparent.
+void PaintParentBackground(TWindow& control, HDC dc, const RECT& client);
 
 // A window that paints itself: WM_PAINT and WM_PRINTCLIENT come to PaintWindow, drawn off screen
 // first so that the background and the content never show in turn; the background is not erased

@@ -28,6 +28,7 @@ namespace {
 constexpr char kMainWindowCaption[] = "Hivelark";
 constexpr COLORREF kLogBackground = RGB(255, 251, 240);
 constexpr char kStartCaption[] = "Start Monitor";
+constexpr char kStopCaption[] = "Stop Monitor";
 constexpr char kEntrySeparator[] = "**********************************************************";
 constexpr char kDetectedPrefix[] = "Hivelark detected a change at ";
 constexpr char kComputerPrefix[] = "On My Computer\\";
@@ -97,13 +98,18 @@ void TForm1::BuildLogPanel() {
   mmo1->SetBounds(1, 1, 501, 176);
   mmo1->SetColor(kLogBackground);
   mmo1->SetFont(std::make_shared<TFont>("Tahoma", 11, false, RGB(0, 0, 0)));
+  // The layout gives the log no label to name it by.
+  mmo1->SetAccessibleName("Log");
 }
 
-TImage* TForm1::AddPictureButton(const char* resource, int left, const char* hint) {
+TImage* TForm1::AddPictureButton(const char* resource, int left, const char* hint,
+                                 const char* caption) {
   auto* picture = new TImage(this);
   picture->SetParent(spnl1);
   picture->SetBounds(left, 221, 48, 48);
   picture->SetHint(hint);
+  // The caption shown under the picture names it for screen readers.
+  picture->SetText(caption);
   picture->SetPicture(AlphaPicture::FromResource(GetModuleHandleA(nullptr), resource));
   return picture;
 }
@@ -179,20 +185,20 @@ void TForm1::BuildSettingsPanel() {
   bvl1->SetBounds(8, 209, 487, 82);
   bvl1->SetStyle(TBevelCut::Raised);
 
-  image2 = AddPictureButton("BTN_START", 18, "Start / Stop Monitor");
+  image2 = AddPictureButton("BTN_START", 18, "Start / Stop Monitor", kStartCaption);
   image2->SetName("image2");
-  image6 = AddPictureButton("BTN_CLEAR", 137, "Clear The Log");
+  image6 = AddPictureButton("BTN_CLEAR", 137, "Clear The Log", "Clear Log");
   image6->SetName("image6");
-  image7 = AddPictureButton("BTN_SAVE", 201, "Save The Log To A Text File");
+  image7 = AddPictureButton("BTN_SAVE", 201, "Save The Log To A Text File", "Save Log");
   image7->SetName("image7");
-  image4 = AddPictureButton("BTN_TRAY", 285, "Minimize To System Tray");
+  image4 = AddPictureButton("BTN_TRAY", 285, "Minimize To System Tray", "Tray");
   image4->SetName("image4");
-  image5 = AddPictureButton("BTN_ABOUT", 374, "About Hivelark");
+  image5 = AddPictureButton("BTN_ABOUT", 374, "About Hivelark", "About...");
   image5->SetName("image5");
-  image3 = AddPictureButton("BTN_EXIT", 437, "Exit");
+  image3 = AddPictureButton("BTN_EXIT", 437, "Exit", "Exit");
   image3->SetName("image3");
 
-  lbl1 = AddButtonCaption(12, "Start Monitor");
+  lbl1 = AddButtonCaption(12, kStartCaption);
   lbl1->SetName("lbl1");
   lbl5 = AddButtonCaption(138, "Clear Log");
   lbl5->SetName("lbl5");
@@ -386,9 +392,19 @@ void TForm1::StartMonitor() {
   srdgrp1->SetEnabled(false);
   srdgrp2->SetEnabled(false);
   edt2->SetEnabled(false);
+  // A field that had the focus lost it as it was disabled: the keyboard goes on from Start / Stop.
+  if (GetFocus() == nullptr && GetActiveWindow() == WindowHandle()) {
+    image2->SetFocus();
+  }
   MonitorThread = TRegMonitorThread::Start(std::move(monitor));
   stsbr1->SetSimpleText("Monitoring Started...");
-  lbl1->SetCaption("Stop Monitor");
+  ShowStartStopCaption(kStopCaption);
+}
+
+void TForm1::ShowStartStopCaption(const char* caption) {
+  lbl1->SetCaption(caption);
+  // The picture's name follows what its caption says it does.
+  image2->SetText(caption);
 }
 
 void TForm1::StopMonitor() {
@@ -396,7 +412,7 @@ void TForm1::StopMonitor() {
     MonitorThread->Stop();
   }
   stsbr1->SetSimpleText("Monitor Stoped");
-  lbl1->SetCaption(kStartCaption);
+  ShowStartStopCaption(kStartCaption);
   EnableSettings();
 }
 
@@ -421,7 +437,7 @@ void TForm1::MonitorFailed(WPARAM monitorId) {
   }
   MonitorThread.reset();
   stsbr1->SetSimpleText("Monitoring aborted");
-  lbl1->SetCaption(kStartCaption);
+  ShowStartStopCaption(kStartCaption);
   EnableSettings();
   ShowMessageDialog(reason, mkError);
 }

@@ -129,7 +129,9 @@ private:
   void BuildComponents();
   void BuildSettingsPanel();
   void BuildLogPanel();
-  TImage* AddPictureButton(const char* resource, int left, const char* hint);
+  TImage* AddPictureButton(const char* resource, int left, const char* hint, const char* caption);
+  // "Start Monitor" or "Stop Monitor", under the Start / Stop picture and as its name.
+  void ShowStartStopCaption(const char* caption);
   TsLabel* AddButtonCaption(int left, const char* caption);
   // Moves a picture button by (delta, delta): the hover shift and its undoing.
   static void ShiftPicture(TImage* picture, int delta);

@@ -745,6 +745,116 @@ TEST_F(MainWindow, FieldsAreNamedByTheirOwnLabels) {
             form->combo1->BoundLabel()->WindowHandle());
 }
 
+TEST_F(MainWindow, TabWalksEveryControlInLayoutOrderAndBackEachNamedForScreenReaders) {
+  form->edt2->SetEnabled(true);
+  form->combo1->SetFocus();
+  const std::vector<std::string> layoutOrder{
+      "Root Key:",
+      "Key (example: Software\\Microsoft\\Internet Explorer):",
+      "All",
+      "Nothing (just write to log)",
+      "Execute on event:",
+      "Start Monitor",
+      "Clear Log",
+      "Save Log",
+      "Tray",
+      "About...",
+      "Exit",
+      "Log"};
+  auto walk = [&](BYTE modifier) {
+    std::vector<std::string> names;
+    for (size_t step = 0; step < layoutOrder.size(); ++step) {
+      PressKey(VK_TAB, modifier);
+      names.push_back(AccessibleName(GetFocus()));
+    }
+    return names;
+  };
+  std::vector<std::string> expected(layoutOrder.begin() + 1, layoutOrder.end());
+  expected.push_back(layoutOrder.front());
+  EXPECT_EQ(walk(0), expected) << "Tab from the root key list round to it again";
+  expected.assign(layoutOrder.rbegin(), layoutOrder.rend());
+  EXPECT_EQ(walk(VK_SHIFT), expected);
+
+  EXPECT_EQ(AccessibleName(form->srdgrp1->WindowHandle()), "Wach for changes on:");
+  EXPECT_EQ(AccessibleName(form->srdgrp2->Button(2)->WindowHandle()), "Execute a program");
+  EXPECT_EQ(AccessibleName(form->edt2->Button().WindowHandle()), "Browse");
+}
+
+TEST_F(MainWindow, SpaceAndEnterPressTheFocusedPictureOnceAsAClickDoes) {
+  ScratchKey key;
+  form->combo1->SetItemIndex(kCurrentUserItem);
+  form->edt1->SetText(key.Path());
+  form->image2->SetFocus();
+  PressKey(VK_SPACE);
+  EXPECT_TRUE(Monitoring());
+  EXPECT_EQ(AccessibleName(form->image2->WindowHandle()), "Stop Monitor") << "named as captioned";
+  PressKey(VK_RETURN);
+  EXPECT_FALSE(Monitoring());
+  EXPECT_EQ(AccessibleName(form->image2->WindowHandle()), "Start Monitor");
+
+  form->mmo1->SetText("entry\r\n");
+  form->image6->SetFocus();
+  PressKey(VK_RETURN);
+  EXPECT_EQ(Log(), "");
+
+  int dialogs = 0;
+  form->dlg1->SetDialogFunction([&](OPENFILENAMEA&) {
+    ++dialogs;
+    return FALSE;
+  });
+  form->image7->SetFocus();
+  PressKey(VK_SPACE);
+  PressKey(VK_RETURN);
+  EXPECT_EQ(dialogs, 2) << "one save dialog for each key";
+
+  form->image4->SetFocus();
+  PressKey(VK_SPACE);
+  EXPECT_TRUE(!IsWindowVisible(form->WindowHandle()) || IsIconic(form->WindowHandle()));
+  form->trycn1Click(nullptr);
+
+  form->image3->SetFocus();
+  PressKey(VK_RETURN);
+  Pump([&] { return application_->Terminated(); }, 2000);
+  EXPECT_TRUE(application_->Terminated()) << "Exit";
+}
+
+TEST_F(MainWindow, FocusRectangleShowsOnlyOnceTheKeyboardIsUsed) {
+  // Under the system's default of keyboard cues hidden until the keyboard is used (Wine's default
+  // is to show them always), with the window started anew.
+  struct CuesHidden {
+    CuesHidden() {
+      SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &before, 0);
+      SystemParametersInfoA(SPI_SETKEYBOARDCUES, 0, nullptr, 0);
+    }
+    ~CuesHidden() {
+      SystemParametersInfoA(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(INT_PTR{before}), 0);
+    }
+    BOOL before = FALSE;
+  } cuesHidden;
+  TearDown();
+  SetUp();
+
+  HWND start = form->image2->WindowHandle();
+  auto topEdge = [&] {
+    RedrawWindow(start, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    std::vector<COLORREF> pixels;
+    HDC dc = GetDC(start);
+    for (int x = 0; x < 48; ++x) {
+      pixels.push_back(GetPixel(dc, x, 0));
+    }
+    ReleaseDC(start, dc);
+    return pixels;
+  };
+  form->image2->SetFocus();
+  const std::vector<COLORREF> focusedAfterMouse = topEdge();
+  PressKey(VK_TAB);
+  const std::vector<COLORREF> unfocused = topEdge();
+  PressKey(VK_TAB, VK_SHIFT);
+  ASSERT_EQ(GetFocus(), start);
+  EXPECT_EQ(focusedAfterMouse, unfocused) << "no focus rectangle before the keyboard is used";
+  EXPECT_NE(topEdge(), unfocused) << "the focus rectangle once it is";
+}
+
 TEST_F(MainWindow, DoubleClickOnAPictureIsOneClick) {
   ScratchKey key;
   form->combo1->SetItemIndex(kCurrentUserItem);
