@@ -168,7 +168,7 @@ bool FindControls(HWND mainWindow, Controls& controls) {
   controls.startPicture = ChildAt(upper, kStartPicture);
   controls.log = ChildAt(lower, kLog);
   return IsClass(controls.rootKeyList, "ComboBox") && IsClass(controls.keyPathField, "Edit") &&
-         IsClass(controls.startPicture, "HivelarkImage") && IsClass(controls.log, "Edit");
+         IsClass(controls.startPicture, "Button") && IsClass(controls.log, "Edit");
 }
 
 // Chooses HKEY_CURRENT_USER, types the path and clicks Start; true once the settings are locked,

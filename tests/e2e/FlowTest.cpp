@@ -3,6 +3,8 @@
 #include "e2e/ProgramTest.h"
 #include "support/WindowDriver.h"
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,9 +18,18 @@ constexpr UINT kTrayCallback = WM_USER + 1;
 
 using Flow = ProgramTest;
 
-// What the shell sends the icon's window when the mouse does `event` over the icon.
+// What the shell sends the icon's window when the mouse does `event` over the icon. The program
+// asks for the newer behaviour, in which a release is followed by a selection or a menu request.
 void ReportIconMouse(HWND trayWindow, UINT event) {
-  PostMessageA(trayWindow, kTrayCallback, reinterpret_cast<WPARAM>(trayWindow), event);
+  const auto report = [trayWindow](UINT what) {
+    PostMessageA(trayWindow, kTrayCallback, reinterpret_cast<WPARAM>(trayWindow), what);
+  };
+  report(event);
+  if (event == WM_LBUTTONUP) {
+    report(NIN_SELECT);
+  } else if (event == WM_RBUTTONUP) {
+    report(WM_CONTEXTMENU);
+  }
 }
 
 size_t MarkerLines(const std::string& marker) {

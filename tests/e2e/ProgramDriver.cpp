@@ -4,6 +4,7 @@
 #include "support/WindowDriver.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
@@ -357,7 +358,12 @@ void Hivelark::ChooseAction(const std::string& caption) {
 
 void Hivelark::ClickPicture(Picture picture) {
   const POINT place = kPicturePlace[static_cast<int>(picture)];
-  HWND image = ChildOfClassAt(settingsPanel_, place.x + 24, place.y + 24, "HivelarkImage");
+  HWND image = ChildOfClassAt(settingsPanel_, place.x + 24, place.y + 24, "Button");
+  if (image == nullptr) {
+    // Posted to no window, the click would reach this thread and be lost without a word.
+    ADD_FAILURE() << "no picture button at " << place.x << "," << place.y;
+    return;
+  }
   PostMessageA(image, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   PostMessageA(image, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
 }

@@ -21,7 +21,7 @@ void ClickPicture(HWND mainWindow, int left, int top) {
   MapWindowPoints(mainWindow, panel, &point, 1);
   HWND picture = ChildWindowFromPoint(panel, point);
   ASSERT_NE(picture, nullptr);
-  ASSERT_EQ(WindowClass(picture), "HivelarkImage");
+  ASSERT_EQ(WindowClass(picture), "Button");
   PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
 }
