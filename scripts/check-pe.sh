@@ -184,7 +184,7 @@ PY
 
 # Every DLL it imports must come with Windows: the program is shipped as one file.
 system_dlls="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msimg32.dll msvcrt.dll
-ole32.dll oleacc.dll oleaut32.dll shell32.dll user32.dll uxtheme.dll"
+ole32.dll shell32.dll user32.dll uxtheme.dll"
 foreign=$(i686-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' |
   while read -r dll; do
     case " $(echo $system_dlls) " in

@@ -18,6 +18,38 @@ std::wstring Widen(const std::string& text) {
   return wide;
 }
 
+// IEnumVARIANT and IOleWindow, spelled out for the same reason.
+constexpr IID kEnumVariantInterface = {
+    0x00020404, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID kOleWindowInterface = {
+    0x00000114, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// The functions of the accessibility libraries, looked up at the first question from a screen
+// reader: imported, the libraries (and what they pull in) would load at every start, where most
+// starts have no screen reader. Loaded once and kept to the end; null where one is missing.
+struct AccessibilityFunctions {
+  decltype(&CreateStdAccessibleObject) createStandardObject = nullptr;
+  decltype(&LresultFromObject) resultFromObject = nullptr;
+  decltype(&SysAllocStringLen) allocateString = nullptr;
+};
+
+template <typename Function> void LookUp(HMODULE library, const char* name, Function& function) {
+  FARPROC address = library != nullptr ? GetProcAddress(library, name) : nullptr;
+  function = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+}
+
+const AccessibilityFunctions& Accessibility() {
+  static const AccessibilityFunctions functions = [] {
+    AccessibilityFunctions found;
+    HMODULE accessibility = LoadLibraryA("oleacc.dll");
+    LookUp(accessibility, "CreateStdAccessibleObject", found.createStandardObject);
+    LookUp(accessibility, "LresultFromObject", found.resultFromObject);
+    LookUp(LoadLibraryA("oleaut32.dll"), "SysAllocStringLen", found.allocateString);
+    return found;
+  }();
+  return functions;
+}
+
 bool IsSelf(const VARIANT& child) {
   return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
@@ -41,8 +73,13 @@ public:
       AddRef();
       return S_OK;
     }
-    // The window behind the object and the enumeration of its children are the platform's.
-    return standard_->QueryInterface(iid, object);
+    // The enumeration of the children and the window behind the object are the platform's. No
+    // other interface of the platform's object is handed out: this object is the one to ask.
+    if (IsEqualIID(iid, kEnumVariantInterface) || IsEqualIID(iid, kOleWindowInterface)) {
+      return standard_->QueryInterface(iid, object);
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
   ULONG STDMETHODCALLTYPE Release() override {
@@ -60,24 +97,26 @@ public:
     if (!IsSelf(child)) {
       return standard_->get_accName(child, name);
     }
-    *name = SysAllocStringLen(name_.data(), static_cast<UINT>(name_.size()));
+    *name = Accessibility().allocateString(name_.data(), static_cast<UINT>(name_.size()));
     return *name != nullptr ? S_OK : E_OUTOFMEMORY;
   }
 
+  // Late binding is not offered: through the platform's type information it would reach the
+  // platform's object and its name.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    return standard_->GetTypeInfoCount(count);
+    if (count == nullptr) {
+      return E_POINTER;
+    }
+    *count = 0;
+    return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override {
-    return standard_->GetTypeInfo(index, locale, info);
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* ids) override {
-    return standard_->GetIDsOfNames(iid, names, count, locale, ids);
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
-                                   DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
-                                   UINT* badArgument) override {
-    return standard_->Invoke(id, iid, locale, flags, parameters, result, exception, badArgument);
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
     return standard_->get_accParent(parent);
@@ -156,14 +195,19 @@ LRESULT AnswerNamedAccessibleObject(HWND window, WPARAM wParam, LPARAM lParam,
   if (static_cast<LONG>(lParam) != OBJID_CLIENT || name.empty()) {
     return 0;
   }
+  const AccessibilityFunctions& functions = Accessibility();
+  if (functions.createStandardObject == nullptr || functions.resultFromObject == nullptr ||
+      functions.allocateString == nullptr) {
+    return 0;
+  }
   IAccessible* standard = nullptr;
-  if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, kAccessibleInterface,
-                                       reinterpret_cast<void**>(&standard))) ||
+  if (FAILED(functions.createStandardObject(window, OBJID_CLIENT, kAccessibleInterface,
+                                            reinterpret_cast<void**>(&standard))) ||
       standard == nullptr) {
     return 0;
   }
   auto* named = new NamedAccessible(standard, Widen(name));
-  const LRESULT result = LresultFromObject(kAccessibleInterface, wParam, named);
+  const LRESULT result = functions.resultFromObject(kAccessibleInterface, wParam, named);
   named->Release();
   // A failure (a negative HRESULT) leaves the answer to the platform.
   return result > 0 ? result : 0;
