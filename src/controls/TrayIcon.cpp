@@ -216,11 +216,20 @@ void TCustomTrayIcon::HandleCallback(LPARAM event) {
   POINT cursor{0, 0};
   GetCursorPos(&cursor);
   const TShiftState shift = KeyboardShiftState();
+  // The event before this one, moves aside: the mouse may move between a release and the
+  // selection that follows it.
   const LPARAM previousEvent = lastEvent_;
-  lastEvent_ = event;
+  const DWORD previousTime = lastEventTime_;
+  if (event != WM_MOUSEMOVE) {
+    lastEvent_ = event;
+    lastEventTime_ = GetTickCount();
+  }
   switch (event) {
   case NIN_KEYSELECT:
-    DoClick();
+    // Some shells report Enter twice at once: one press, one click.
+    if (previousEvent != NIN_KEYSELECT || lastEventTime_ - previousTime > GetDoubleClickTime()) {
+      DoClick();
+    }
     break;
   case NIN_SELECT:
     // Also reported after every left click, which the release has answered already; on its own

@@ -102,6 +102,7 @@ private:
   bool isClicked_ = false;
   bool keyboardReported_ = false;
   LPARAM lastEvent_ = 0;
+  DWORD lastEventTime_ = 0;
   TPopupMenu* popupMenu_ = nullptr;
 };
 
