@@ -338,12 +338,13 @@ bool TForm::OnMenuCommand(WORD id) {
 
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-  case WM_UPDATEUISTATE:
-    // The platform changed the cues itself, as for a menu opened by the keyboard.
-    if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0 && LOWORD(wParam) != UIS_INITIALIZE) {
-      focusCuesHidden_ = LOWORD(wParam) == UIS_SET;
-    }
-    break;
+  case WM_UPDATEUISTATE: {
+    // The platform changed the cues, by our asking or of itself (a menu opened by the keyboard):
+    // where it keeps them, its record is the one that counts.
+    const LRESULT result = TWindow::WndProc(message, wParam, lParam);
+    focusCuesHidden_ = (SendMessageA(WindowHandle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    return result;
+  }
   case WM_CLOSE:
     Close();
     return 0;

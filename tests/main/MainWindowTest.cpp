@@ -661,9 +661,11 @@ TEST_F(MainWindow, CtrlEAndCtrlSWorkWhereverTheFocusIsButNotUnderADialog) {
   ScratchKey key;
   form->combo1->SetItemIndex(kCurrentUserItem);
   form->edt1->SetText(key.Path());
-  form->mmo1->SetFocus();
+  form->edt1->SetFocus();
   PressKey('E', VK_CONTROL);
   EXPECT_TRUE(Monitoring());
+  EXPECT_EQ(GetFocus(), form->image2->WindowHandle()) << "the locked field hands the focus on";
+  form->mmo1->SetFocus();
   PressKey('E', VK_CONTROL);
   EXPECT_FALSE(Monitoring());
 
@@ -846,12 +848,12 @@ TEST_F(MainWindow, FocusRectangleShowsOnlyOnceTheKeyboardIsUsed) {
     return pixels;
   };
   form->image2->SetFocus();
-  const std::vector<COLORREF> focusedAfterMouse = topEdge();
+  const std::vector<COLORREF> focusedBeforeKeys = topEdge();
   PressKey(VK_TAB);
   const std::vector<COLORREF> unfocused = topEdge();
   PressKey(VK_TAB, VK_SHIFT);
   ASSERT_EQ(GetFocus(), start);
-  EXPECT_EQ(focusedAfterMouse, unfocused) << "no focus rectangle before the keyboard is used";
+  EXPECT_EQ(focusedBeforeKeys, unfocused) << "no focus rectangle before the keyboard is used";
   EXPECT_NE(topEdge(), unfocused) << "the focus rectangle once it is";
 }
 
