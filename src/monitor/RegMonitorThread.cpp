@@ -68,6 +68,9 @@ bool ReadChangeMessage(WPARAM wParam, LPARAM lParam, TChangeData& record) {
     if (link->IsSender(lParam) && link->rootKey_ == wParam) {
       record.RootKey = link->rootKey_;
       record.KeyPath = link->keyPath_;
+      TRegMonitorLink& sender = const_cast<TRegMonitorLink&>(*link);
+      const std::lock_guard detailsLock(sender.detailsMutex_);
+      record.Details = sender.details_;
       return true;
     }
   }
@@ -131,6 +134,29 @@ void TRegMonitorThread::InitMonitor() {
     throw Exception(WatchFailureText(GetLastError()));
   }
   Arm();
+  // Read after arming: a change made while it is read is then reported, never missed.
+  if (logWhatChanged_) {
+    baseline_ = ReadSubtree();
+  }
+  ++link_->armings_;
+}
+
+TRegistrySnapshot TRegMonitorThread::ReadSubtree() const {
+  return TRegistrySnapshot::Read(registry_.KeyHandle(), filter_, snapshotLimit_,
+                                 [this] { return link_->StopRequested(); });
+}
+
+TChangeDetails TRegMonitorThread::WhatChanged() {
+  TChangeDetails details;
+  TRegistrySnapshot now = ReadSubtree();
+  if (baseline_.TooLarge() || now.TooLarge()) {
+    details.State = TChangeDetails::TState::TooLarge;
+  } else {
+    details.State = TChangeDetails::TState::Compared;
+    details.Differences = CompareSnapshots(baseline_, now);
+  }
+  baseline_ = std::move(now);
+  return details;
 }
 
 LONG TRegMonitorThread::ArmNotification(HKEY key, DWORD filter, HANDLE event) {
@@ -144,7 +170,6 @@ void TRegMonitorThread::Arm() {
   if (result != ERROR_SUCCESS) {
     throw Exception(WatchFailureText(static_cast<DWORD>(result)));
   }
-  ++link_->armings_;
 }
 
 // One report per arming: the next notification is armed only after the window has handled the
@@ -165,12 +190,25 @@ void TRegMonitorThread::WatchUntilStopped() {
     if (link_->StopRequested()) {
       break;
     }
+    if (logWhatChanged_) {
+      TChangeDetails details = WhatChanged();
+      if (link_->StopRequested()) {
+        break;
+      }
+      const std::lock_guard lock(link_->detailsMutex_);
+      link_->details_ = std::move(details);
+    }
     SendMessageA(notifyWnd_, WM_REGCHANGE, RootKey(), reinterpret_cast<LPARAM>(KeyPath().c_str()));
+    if (logWhatChanged_) {
+      const std::lock_guard lock(link_->detailsMutex_);
+      link_->details_ = {};
+    }
     if (link_->StopRequested()) {
       break;
     }
     ResetEvent(changeEvent_.get());
     Arm();
+    ++link_->armings_;
   }
 }
 

@@ -3,6 +3,8 @@
 #include "framework/Handles.h"
 #include "framework/Thread.h"
 #include "monitor/RegistryAccess.h"
+#include "monitor/RegistryDifference.h"
+#include "monitor/RegistrySnapshot.h"
 
 #include <windows.h>
 
@@ -45,11 +47,13 @@
 // !link_->StopRequested() && link_->Ended() and the text is not empty.
 namespace hivelark {
 
-// What a report names: the watched key (never the sub-key or value that changed). A default
-// record has an empty path and root key code 0.
+// What a report names: the watched key. A default record has an empty path and root key code 0.
+// A monitor asked to log what changed adds what its reading of the subtree for this report found
+// changed since the one before (else the details are NotTaken).
 struct TChangeData {
   std::string KeyPath;
   DWORD RootKey = 0;
+  TChangeDetails Details;
 
   bool operator==(const TChangeData&) const = default;
 };
@@ -83,8 +87,9 @@ public:
   void Stop();
   bool StopRequested() const { return stopRequested_; }
 
-  // True once the monitor has armed its first notification: from then on every change under the
-  // key is reported (changes made before it are not).
+  // True once the monitor has armed its first notification (and, logging what changed, made its
+  // first reading): from then on every change under the key is reported (changes made before it
+  // are not).
   bool Watching() const { return armings_ > 0; }
   // How many notifications the monitor has armed. Each report uses up one arming, so a change
   // made after the Nth report gets a report of its own only once this count exceeds N (what the
@@ -113,6 +118,10 @@ private:
   std::atomic<bool> ended_{false};
   mutable std::mutex failureMutex_;
   std::string failureText_;
+  // The details of the report being sent; written by the monitor before its send and emptied
+  // after it, read by ReadChangeMessage during it.
+  std::mutex detailsMutex_;
+  TChangeDetails details_;
 };
 
 // Main thread, inside a WM_REGCHANGE handler: copies the record of the monitor that sent the
@@ -147,9 +156,15 @@ public:
   void SetFilter(DWORD value) { filter_ = value; }
   // Any thread: the filter, storing kNotifyAllChanges first when it is 0.
   DWORD GetFilter();
+  // Owner: whether each report carries what changed (off by default). The monitor then reads the
+  // subtree once after its first arming and again at each wake, before it reports, and compares.
+  void SetLogWhatChanged(bool on) { logWhatChanged_ = on; }
+  // Owner: the most keys and values a reading may hold (kSnapshotItemLimit by default).
+  void SetSnapshotLimit(size_t limit) { snapshotLimit_ = limit; }
 
-  // Copies the record that every report of this monitor carries: what its link holds, the one
-  // record that ReadChangeMessage also reads. Any thread once the settings are made.
+  // Copies the key and root that every report of this monitor carries: what its link holds, the
+  // one record that ReadChangeMessage also reads (which adds the report's details). Any thread
+  // once the settings are made.
   void GetChangeData(TChangeData& record) const {
     record.KeyPath = KeyPath();
     record.RootKey = RootKey();
@@ -171,12 +186,19 @@ protected:
 private:
   void Arm();
   void WatchUntilStopped();
+  TRegistrySnapshot ReadSubtree() const;
+  // Reads the subtree again and compares it with the last reading, which it then replaces.
+  TChangeDetails WhatChanged();
   std::string WatchFailureText(DWORD code) const;
 
   TRegistry registry_;
   UniqueHandle changeEvent_;
   std::atomic<DWORD> filter_{0};
   HWND notifyWnd_ = nullptr;
+  bool logWhatChanged_ = false;
+  size_t snapshotLimit_ = kSnapshotItemLimit;
+  // The reading that the next report is compared with.
+  TRegistrySnapshot baseline_;
   // Holds the settings KeyPath and RootKey, so that they outlive this object for the owner.
   std::shared_ptr<TRegMonitorLink> link_;
 };

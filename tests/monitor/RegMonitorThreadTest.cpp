@@ -42,6 +42,7 @@ protected:
     monitor->SetFilter(filter);
     monitor->SetRootKey(root);
     monitor->SetKeyPath(path);
+    monitor->SetLogWhatChanged(logWhatChanged);
     if (stopped) {
       monitor->Link()->Stop();
     }
@@ -62,6 +63,8 @@ protected:
 
   ReceiverWindow window;
   ScratchKey key;
+  // Whether the next Start asks for what changed.
+  bool logWhatChanged = false;
 
 private:
   std::vector<std::shared_ptr<TRegMonitorLink>> links_;
@@ -106,7 +109,7 @@ TEST_F(RegMonitorTest, EveryReportNamesTheWatchedKeyAsGiven) {
   ASSERT_TRUE(WaitReports(2));
   ASSERT_TRUE(WaitArmed(Arms(), 3));
 
-  const TChangeData expected{path, HKEY_CURRENT_USER_CODE};
+  const TChangeData expected{path, HKEY_CURRENT_USER_CODE, {}};
   for (const auto& report : window.reports) {
     EXPECT_TRUE(report.fromMonitor);
     EXPECT_EQ(report.record, expected);
@@ -151,6 +154,36 @@ TEST_F(RegMonitorTest, FilterSelectsWhatWakesTheMonitor) {
   EXPECT_EQ(unstarted.GetFilter(), kNotifyAllChanges);
   unstarted.SetFilter(REG_NOTIFY_CHANGE_NAME);
   EXPECT_EQ(unstarted.GetFilter(), DWORD{REG_NOTIFY_CHANGE_NAME});
+}
+
+TEST_F(RegMonitorTest, WhatChangesBeforeTheNextArmingShowsInTheNextReport) {
+  logWhatChanged = true;
+  const auto link = Start(key.Path());
+  ASSERT_TRUE(PumpUntil([&] { return link->Watching(); }));
+  window.OnChange = [&] {
+    if (window.reports.size() == 1) {
+      key.SetValue("between", "the report and the next arming");
+    }
+  };
+  key.SetValue("first", "1");
+  ASSERT_TRUE(WaitReports(1));
+  ASSERT_TRUE(PumpUntil([&] { return link->Armings() >= 2; }));
+  key.SetValue("second", "2", "Sub");
+  ASSERT_TRUE(WaitReports(2));
+
+  const auto valuesOf = [](const TChangeDetails& details) {
+    EXPECT_EQ(details.State, TChangeDetails::TState::Compared);
+    std::vector<std::wstring> names;
+    for (const TRegistryDifference& difference : details.Differences) {
+      names.push_back(difference.KeyPath + L"|" + difference.ValueName);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  EXPECT_EQ(valuesOf(window.reports[0].record.Details), std::vector<std::wstring>{L"|first"});
+  EXPECT_EQ(valuesOf(window.reports[1].record.Details),
+            (std::vector<std::wstring>{L"Sub|", L"Sub|second", L"|between"}))
+      << "the key added for the value is listed too";
 }
 
 TEST_F(RegMonitorTest, StopEndsTheMonitorWithoutArmingAgain) {
@@ -206,7 +239,7 @@ TEST_F(RegMonitorTest, ReportsNeverCrossBetweenMonitors) {
   key.SetValue("v", "1");
   ASSERT_TRUE(WaitReports(1));
   EXPECT_TRUE(window.reports[0].fromMonitor);
-  EXPECT_EQ(window.reports[0].record, (TChangeData{key.Path(), HKEY_CURRENT_USER_CODE}));
+  EXPECT_EQ(window.reports[0].record, (TChangeData{key.Path(), HKEY_CURRENT_USER_CODE, {}}));
   EXPECT_TRUE(newLink->IsSender(window.reports[0].lParam));
   EXPECT_FALSE(newest->IsSender(window.reports[0].lParam));
 
