@@ -13,6 +13,7 @@
 #include "controls/TrayIcon.h"
 #include "framework/Application.h"
 #include "framework/Messages.h"
+#include "main/ChangeDetailsText.h"
 #include "main/LogFile.h"
 #include "monitor/RegistryAccess.h"
 #include "shell/About.h"
@@ -32,6 +33,13 @@ constexpr char kStopCaption[] = "Stop Monitor";
 constexpr char kEntrySeparator[] = "**********************************************************";
 constexpr char kDetectedPrefix[] = "Hivelark detected a change at ";
 constexpr char kComputerPrefix[] = "On My Computer\\";
+// The system menu's own commands are multiples of 16 from SC_SIZE (0xF000) up; the low four bits of
+// a command are the system's.
+constexpr UINT kLogWhatChangedCommand = 0x0010;
+constexpr char kLogWhatChangedCaption[] = "Log what changed";
+// A popup taller than the screen could not be read or closed: past this many lines of what changed
+// it says how many more the log holds.
+constexpr size_t kPopupDetailLines = 20;
 constexpr int kExecuteProgramAction = 2;
 constexpr int kPopupAction = 1;
 
@@ -352,8 +360,40 @@ void TForm1::FormDestroy(TComponent*) {
   }
 }
 
+void TForm1::AfterCreateHandle() {
+  TForm::AfterCreateHandle();
+  // After the system's own items; unchecked at every start, as nothing is kept between runs.
+  const HMENU systemMenu = GetSystemMenu(WindowHandle(), FALSE);
+  AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(systemMenu, MF_STRING | MF_UNCHECKED, kLogWhatChangedCommand, kLogWhatChangedCaption);
+}
+
+UINT TForm1::LogWhatChangedState() const {
+  return GetMenuState(GetSystemMenu(WindowHandle(), FALSE), kLogWhatChangedCommand, MF_BYCOMMAND);
+}
+
+bool TForm1::LogWhatChanged() const {
+  return (LogWhatChangedState() & MF_CHECKED) != 0;
+}
+
+void TForm1::ToggleLogWhatChanged() {
+  // Greyed while monitoring: the setting is read at Start, like the others.
+  const UINT state = LogWhatChangedState();
+  if ((state & (MF_GRAYED | MF_DISABLED)) != 0) {
+    return;
+  }
+  CheckMenuItem(GetSystemMenu(WindowHandle(), FALSE), kLogWhatChangedCommand,
+                MF_BYCOMMAND | ((state & MF_CHECKED) != 0 ? MF_UNCHECKED : MF_CHECKED));
+}
+
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+  case WM_SYSCOMMAND:
+    if ((wParam & 0xFFF0) == kLogWhatChangedCommand) {
+      ToggleLogWhatChanged();
+      return 0;
+    }
+    return TForm::WndProc(message, wParam, lParam);
   case WM_REGCHANGE:
     WMRegChange(wParam, lParam);
     return 0;
@@ -377,6 +417,7 @@ void TForm1::StartMonitor() {
   auto monitor = std::make_unique<TRegMonitorThread>();
   monitor->SetNotifyWnd(Handle());
   monitor->SetFilter(GetFilterSettings());
+  monitor->SetLogWhatChanged(LogWhatChanged());
   GetRooKey();
   monitor->SetRootKey(SelectedRootKey);
   std::string keyPath;
@@ -392,6 +433,8 @@ void TForm1::StartMonitor() {
   srdgrp1->SetEnabled(false);
   srdgrp2->SetEnabled(false);
   edt2->SetEnabled(false);
+  EnableMenuItem(GetSystemMenu(WindowHandle(), FALSE), kLogWhatChangedCommand,
+                 MF_BYCOMMAND | MF_GRAYED);
   // A field that had the focus lost it as it was disabled: the keyboard goes on from Start / Stop.
   if (GetFocus() == nullptr && GetActiveWindow() == WindowHandle()) {
     image2->SetFocus();
@@ -422,6 +465,8 @@ void TForm1::EnableSettings() {
   srdgrp1->SetEnabled(true);
   srdgrp2->SetEnabled(true);
   edt2->SetEnabled(srdgrp2->ItemIndex() == kExecuteProgramAction);
+  EnableMenuItem(GetSystemMenu(WindowHandle(), FALSE), kLogWhatChangedCommand,
+                 MF_BYCOMMAND | MF_ENABLED);
 }
 
 void TForm1::MonitorFailed(WPARAM monitorId) {
@@ -500,14 +545,29 @@ void TForm1::WMRegChange(WPARAM wParam, LPARAM lParam) {
   }
   const std::string where =
       std::string(kComputerPrefix) + RootKeyName(record.RootKey) + "\\" + record.KeyPath;
+  const std::vector<std::string> details = ChangeDetailLines(record.Details);
+  std::string entry = std::string(kEntrySeparator) + "\r\n" + kDetectedPrefix + TimeStamp() +
+                      "\r\n" + where + "\r\n";
+  for (const std::string& line : details) {
+    entry += line + "\r\n";
+  }
   // One append for the whole entry: each append costs a walk over the control's lines. The entry
   // starts on a line of its own also after a line the user typed without pressing Enter.
-  mmo1->AppendOnOwnLine(std::string(kEntrySeparator) + "\r\n" + kDetectedPrefix + TimeStamp() +
-                        "\r\n" + where + "\r\n");
+  mmo1->AppendOnOwnLine(entry);
   switch (srdgrp2->ItemIndex()) {
-  case kPopupAction:
-    ShowMessageDialog(kDetectedPrefix + TimeStamp() + " " + where, mkInformation);
+  case kPopupAction: {
+    std::string text = kDetectedPrefix + TimeStamp() + " " + where;
+    const size_t shown =
+        details.size() > kPopupDetailLines ? kPopupDetailLines - 1 : details.size();
+    for (size_t index = 0; index < shown; ++index) {
+      text += "\r\n" + details[index];
+    }
+    if (shown < details.size()) {
+      text += "\r\n  (" + std::to_string(details.size() - shown) + " more in the log)";
+    }
+    ShowMessageDialog(text, mkInformation);
     break;
+  }
   case kExecuteProgramAction:
     rzlnchr1->SetFileName(edt2->FileName());
     rzlnchr1->Launch();

@@ -115,7 +115,12 @@ public:
   void FormCreate(TComponent* sender);
   void FormDestroy(TComponent* sender);
 
+  // The system menu's check item "Log what changed": whether the next Start asks the monitor for
+  // what changed with each report.
+  bool LogWhatChanged() const;
+
 protected:
+  void AfterCreateHandle() override;
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   // The keyboard shortcuts: Ctrl+E (Start / Stop) and Ctrl+S (Save Log).
   bool PreviewKey(const MSG& message) override;
@@ -125,6 +130,8 @@ private:
   void StopMonitor();
   void EnableSettings();
   void MonitorFailed(WPARAM monitorId);
+  UINT LogWhatChangedState() const;
+  void ToggleLogWhatChanged();
   std::string TimeStamp() const;
   void BuildComponents();
   void BuildSettingsPanel();

@@ -411,6 +411,43 @@ TEST_F(MainWindow, PopupRepeatsTheEntryOnOneLine) {
   Click(form->image2);
 }
 
+TEST_F(MainWindow, LogWhatChangedInTheSystemMenuAddsTheDifferencesToEntriesAndPopups) {
+  const HMENU systemMenu = GetSystemMenu(form->WindowHandle(), FALSE);
+  const int items = GetMenuItemCount(systemMenu);
+  ASSERT_GE(items, 2);
+  char caption[64] = {};
+  GetMenuStringA(systemMenu, items - 1, caption, sizeof caption, MF_BYPOSITION);
+  EXPECT_STREQ(caption, "Log what changed");
+  EXPECT_TRUE(GetMenuState(systemMenu, items - 2, MF_BYPOSITION) & MF_SEPARATOR);
+  const UINT command = GetMenuItemID(systemMenu, items - 1);
+  EXPECT_FALSE(form->LogWhatChanged()) << "unchecked at every start";
+  SendMessageA(form->WindowHandle(), WM_SYSCOMMAND, command, 0);
+  EXPECT_TRUE(GetMenuState(systemMenu, command, MF_BYCOMMAND) & MF_CHECKED);
+
+  ScratchKey key;
+  form->srdgrp2->SetItemIndex(1);
+  StartOn(key.Path());
+  ASSERT_TRUE(Monitoring());
+  EXPECT_TRUE(GetMenuState(systemMenu, command, MF_BYCOMMAND) & MF_GRAYED);
+  SendMessageA(form->WindowHandle(), WM_SYSCOMMAND, command, 0);
+  EXPECT_TRUE(form->LogWhatChanged()) << "read at Start and locked while monitoring";
+  Answer answer("Information");
+  key.SetValue("Volume", "high");
+  Pump([&] { return SplitLines(Log()).size() >= 4; });
+  const std::string detail = "  Value added: Volume = REG_SZ \"high\"";
+  EXPECT_EQ(SplitLines(Log()), (std::vector<std::string>{
+                                   std::string(58, '*'),
+                                   "Hivelark detected a change at 12/9/2026 2:05:07 PM",
+                                   "On My Computer\\HKEY_CURRENT_USER\\" + key.Path(),
+                                   detail,
+                               }));
+  EXPECT_EQ(answer.Message(), "Hivelark detected a change at 12/9/2026 2:05:07 PM On My "
+                              "Computer\\HKEY_CURRENT_USER\\" +
+                                  key.Path() + "\r\n" + detail);
+  Click(form->image2);
+  EXPECT_FALSE(GetMenuState(systemMenu, command, MF_BYCOMMAND) & MF_GRAYED);
+}
+
 TEST_F(MainWindow, MonitorThatCannotWatchItsKeyIsReportedAndStopped) {
   auto key = std::make_unique<ScratchKey>();
   key->CreateSubKey("inner");
