@@ -30,6 +30,7 @@ log_append_arguments="20000 2000"
 $full && log_append_arguments="100000 10000"
 benchmarks=(
   "monitor_latency"
+  "change_details 15 7"
   "log_append $log_append_arguments"
   "log_save"
   "startup 10"
