@@ -13,8 +13,7 @@ namespace hivelark {
 // difference, "<Kind>: <path>", grouped by kind in the order of TDifferenceKind and, within a kind,
 // sorted by the path as shown, ignoring case as the registry does. Paths are relative to the
 // watched key ("(watched key)" for itself), a value's being its key's path, a backslash and its
-// name
-// ("(Default)" for the default value). An added value adds " = <type> <data>", a changed one
+// name ("(Default)" for the default value). An added value adds " = <type> <data>", a changed one
 // " = <old type> <old data> -> <new type> <new data>":
 //   - texts in double quotes, a REG_MULTI_SZ's strings separated by ", ", cut after 200 characters;
 //   - a REG_DWORD or REG_QWORD of its right size in decimal and "(0x<hex>)";
