@@ -400,6 +400,46 @@ private:
   const wchar_t* at_;
 };
 
+Name NameOf(Name name) {
+  return name;
+}
+Name NameOf(const Cursor::Value& value) {
+  return value.name;
+}
+
+// Walks two lists held sorted by name (a count, then the items, each read by `read`) side by side:
+// `visit(order, was, is)` gets each name once, with order < 0 when only `before` holds it, > 0 when
+// only `after` does and 0 when both do. Each item is read only after the one before has been
+// visited, so a visit may read on past it (a key's content).
+template <typename Item, typename Visit>
+void MergeByName(Cursor& before, Cursor& after, Item (Cursor::*read)(), Visit visit) {
+  uint32_t beforeLeft = before.Fixed32();
+  uint32_t afterLeft = after.Fixed32();
+  Item was{};
+  Item is{};
+  if (beforeLeft > 0) {
+    was = (before.*read)();
+  }
+  if (afterLeft > 0) {
+    is = (after.*read)();
+  }
+  while (beforeLeft > 0 || afterLeft > 0) {
+    const Name wasName = NameOf(was);
+    const Name isName = NameOf(is);
+    const int order = beforeLeft == 0 ? 1
+                      : afterLeft == 0
+                          ? -1
+                          : CompareNames(wasName.text, wasName.length, isName.text, isName.length);
+    visit(order, was, is);
+    if (order <= 0 && --beforeLeft > 0) {
+      was = (before.*read)();
+    }
+    if (order >= 0 && --afterLeft > 0) {
+      is = (after.*read)();
+    }
+  }
+}
+
 class SnapshotComparison {
 public:
   SnapshotComparison(DWORD filter, std::vector<TRegistryDifference>& differences)
@@ -477,50 +517,18 @@ void SnapshotComparison::CompareContent(Cursor& before, Cursor& after, const std
     }
   }
   if (Values()) {
-    uint32_t beforeLeft = before.Fixed32();
-    uint32_t afterLeft = after.Fixed32();
-    Cursor::Value was;
-    Cursor::Value is;
-    if (beforeLeft > 0) {
-      was = before.ReadValue();
-    }
-    if (afterLeft > 0) {
-      is = after.ReadValue();
-    }
-    while (beforeLeft > 0 || afterLeft > 0) {
-      const int order = beforeLeft == 0  ? 1
-                        : afterLeft == 0 ? -1
-                                         : CompareNames(was.name.text, was.name.length,
-                                                        is.name.text, is.name.length);
-      if (order < 0) {
-        Add(TDifferenceKind::ValueDeleted, path, was.name, was.Copy());
-      } else if (order > 0) {
-        Add(TDifferenceKind::ValueAdded, path, is.name, {}, is.Copy());
-      } else if (!was.SameData(is)) {
-        Add(TDifferenceKind::ValueChanged, path, is.name, was.Copy(), is.Copy());
-      }
-      if (order <= 0 && --beforeLeft > 0) {
-        was = before.ReadValue();
-      }
-      if (order >= 0 && --afterLeft > 0) {
-        is = after.ReadValue();
-      }
-    }
+    MergeByName(before, after, &Cursor::ReadValue,
+                [&](int order, const Cursor::Value& was, const Cursor::Value& is) {
+                  if (order < 0) {
+                    Add(TDifferenceKind::ValueDeleted, path, was.name, was.Copy());
+                  } else if (order > 0) {
+                    Add(TDifferenceKind::ValueAdded, path, is.name, {}, is.Copy());
+                  } else if (!was.SameData(is)) {
+                    Add(TDifferenceKind::ValueChanged, path, is.name, was.Copy(), is.Copy());
+                  }
+                });
   }
-  uint32_t beforeLeft = before.Fixed32();
-  uint32_t afterLeft = after.Fixed32();
-  Name was;
-  Name is;
-  if (beforeLeft > 0) {
-    was = before.ReadName();
-  }
-  if (afterLeft > 0) {
-    is = after.ReadName();
-  }
-  while (beforeLeft > 0 || afterLeft > 0) {
-    const int order = beforeLeft == 0  ? 1
-                      : afterLeft == 0 ? -1
-                                       : CompareNames(was.text, was.length, is.text, is.length);
+  MergeByName(before, after, &Cursor::ReadName, [&](int order, Name was, Name is) {
     if (order < 0) {
       const std::wstring childPath = ChildPath(path, was);
       if (Keys()) {
@@ -536,13 +544,7 @@ void SnapshotComparison::CompareContent(Cursor& before, Cursor& after, const std
     } else {
       CompareContent(before, after, ChildPath(path, is));
     }
-    if (order <= 0 && --beforeLeft > 0) {
-      was = before.ReadName();
-    }
-    if (order >= 0 && --afterLeft > 0) {
-      is = after.ReadName();
-    }
-  }
+  });
 }
 
 } // namespace
