@@ -68,9 +68,8 @@ bool ReadChangeMessage(WPARAM wParam, LPARAM lParam, TChangeData& record) {
     if (link->IsSender(lParam) && link->rootKey_ == wParam) {
       record.RootKey = link->rootKey_;
       record.KeyPath = link->keyPath_;
-      TRegMonitorLink& sender = const_cast<TRegMonitorLink&>(*link);
-      const std::lock_guard detailsLock(sender.detailsMutex_);
-      record.Details = sender.details_;
+      const std::lock_guard detailsLock(link->detailsMutex_);
+      record.Details = link->details_;
       return true;
     }
   }

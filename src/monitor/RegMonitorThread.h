@@ -120,7 +120,7 @@ private:
   std::string failureText_;
   // The details of the report being sent; written by the monitor before its send and emptied
   // after it, read by ReadChangeMessage during it.
-  std::mutex detailsMutex_;
+  mutable std::mutex detailsMutex_;
   TChangeDetails details_;
 };
 
