@@ -65,6 +65,7 @@ void TsMemo::CreateParams(TCreateParams& params) {
 void TsMemo::AfterCreateHandle() {
   // The edit control's default limit of 32 KB would silently drop entries from a long log.
   SendMessageA(WindowHandle(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+  endsAtLineStart_.reset();
 }
 
 LRESULT TsMemo::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -81,7 +82,20 @@ LRESULT TsMemo::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     return code;
   }
+  if (message == WM_SETTEXT) {
+    // From anyone: a multi-line edit control reports no EN_CHANGE for it.
+    endsAtLineStart_.reset();
+  }
   return TWindow::WndProc(message, wParam, lParam);
+}
+
+bool TsMemo::OnCommandNotification(WORD code) {
+  // Typing, pasting, cutting, undoing: every other change of the text is reported with EN_CHANGE.
+  // The text may also have taken less than was given (EN_MAXTEXT, EN_ERRSPACE).
+  if ((code == EN_CHANGE && !inserting_) || code == EN_MAXTEXT || code == EN_ERRSPACE) {
+    endsAtLineStart_.reset();
+  }
+  return false;
 }
 
 void TsMemo::CaretToEnd() {
@@ -94,24 +108,42 @@ void TsMemo::CaretToEnd() {
   SendMessageA(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
 }
 
+void TsMemo::InsertAtEnd(const std::string& text) {
+  // The control breaks lines only at CR LF: a lone LF may complete a CR already there.
+  if (text.size() >= 2) {
+    endsAtLineStart_ = text.ends_with("\r\n");
+  } else if (text == "\n") {
+    endsAtLineStart_.reset();
+  } else if (!text.empty()) {
+    endsAtLineStart_ = false;
+  }
+  // The control reports this change too, with EN_CHANGE before it returns.
+  inserting_ = true;
+  SendMessageA(WindowHandle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  inserting_ = false;
+}
+
 void TsMemo::Append(const std::string& text) {
   CaretToEnd();
-  SendMessageA(WindowHandle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  InsertAtEnd(text);
 }
 
 void TsMemo::AppendOnOwnLine(const std::string& text) {
-  // With the caret at the end and nothing selected, the length of the caret's line is that of the
-  // last line: 0 when the text is empty or ends with a line break. The control only breaks lines
-  // at CR LF, and it answers without copying any text out (under Wine at the cost of one walk over
-  // its lines, as the caret's move itself).
+  // Under Wine each message about positions walks all the control's lines, so the end of the text
+  // is asked about only when the memo's own changes do not tell it. With the caret at the end and
+  // nothing selected, the length of the caret's line is that of the last line: 0 when the text is
+  // empty or ends with a line break. The control only breaks lines at CR LF, and it answers
+  // without copying any text out.
   CaretToEnd();
-  const bool atLineStart =
-      SendMessageA(WindowHandle(), EM_LINELENGTH, static_cast<WPARAM>(-1), 0) == 0;
-  Append(atLineStart ? text : "\r\n" + text);
+  if (!endsAtLineStart_) {
+    endsAtLineStart_ = SendMessageA(WindowHandle(), EM_LINELENGTH, static_cast<WPARAM>(-1), 0) == 0;
+  }
+  InsertAtEnd(*endsAtLineStart_ ? text : "\r\n" + text);
 }
 
 void TsMemo::Clear() {
   SetText("");
+  endsAtLineStart_ = true;
 }
 
 int TsMemo::TextLength() const {

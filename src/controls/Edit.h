@@ -2,6 +2,7 @@
 
 #include "framework/Window.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,10 +53,19 @@ protected:
   void CreateParams(TCreateParams& params) override;
   void AfterCreateHandle() override;
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool OnCommandNotification(WORD code) override;
 
 private:
   // Puts the caret at the end of the text.
   void CaretToEnd();
+  // Adds `text` at the caret, which CaretToEnd has put at the end, keeping track of how the text
+  // then ends.
+  void InsertAtEnd(const std::string& text);
+
+  // Whether the text ends at the start of a line (it is empty or ends with a line break), as far
+  // as the memo's own changes tell; empty once anything else changed the text.
+  std::optional<bool> endsAtLineStart_;
+  bool inserting_ = false;
 };
 
 // A drop-down combo box with an editable text. Typing completes the text to the first item that

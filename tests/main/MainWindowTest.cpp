@@ -381,6 +381,34 @@ TEST_F(MainWindow, EntryAfterALineTypedWithoutEnterStartsOnALineOfItsOwn) {
   Click(form->image2);
 }
 
+TEST_F(MainWindow, EntryStartsOnALineOfItsOwnAfterTheLogWasChangedSinceTheLastEntry) {
+  ScratchKey key;
+  StartOn(key.Path());
+  ASSERT_TRUE(Monitoring());
+  const std::string entry = std::string(58, '*') +
+                            "\r\nHivelark detected a change at 12/9/2026 2:05:07 PM\r\n"
+                            "On My Computer\\HKEY_CURRENT_USER\\" +
+                            key.Path() + "\r\n";
+  key.SetValue("a", "1");
+  ASSERT_TRUE(WaitForEntries(1));
+  // Typed at the end without Enter, after an entry.
+  form->mmo1->SetFocus();
+  PressKey(VK_END, VK_CONTROL);
+  PressKey('O');
+  PressKey('K');
+  WaitUntilArmedAfter(1);
+  key.SetValue("b", "1");
+  Pump([&] { return Log().size() >= 2 * entry.size() + 2; });
+  EXPECT_EQ(Log(), entry + "ok\r\n" + entry);
+  // Replaced as another program or a screen reader may do it, which the control does not report.
+  SetWindowTextA(form->mmo1->WindowHandle(), "replaced");
+  WaitUntilArmedAfter(2);
+  key.SetValue("c", "1");
+  Pump([&] { return Log().size() >= entry.size() + 8; });
+  EXPECT_EQ(Log(), "replaced\r\n" + entry);
+  Click(form->image2);
+}
+
 TEST_F(MainWindow, ExecuteAProgramEnablesTheFileFieldAndOtherActionsClearIt) {
   {
     Answer answer("Information");
