@@ -35,9 +35,20 @@ constexpr double kGoal = 1.5;
 constexpr size_t kCompareAt = 20000;
 constexpr double kBareGoal = 1.1;
 
+// The time per entry over the first and over the last 1,000 entries, or over all of them when
+// there are fewer.
+double FirstMean(const std::vector<double>& perEntry) {
+  return bench::Mean(perEntry, 0, std::min(kWindow, perEntry.size()));
+}
+
+double LastMean(const std::vector<double>& perEntry) {
+  const size_t window = std::min(kWindow, perEntry.size());
+  return bench::Mean(perEntry, perEntry.size() - window, window);
+}
+
 void Report(const char* name, const std::vector<double>& perEntry) {
-  const double first = bench::Mean(perEntry, 0, kWindow);
-  const double last = bench::Mean(perEntry, perEntry.size() - kWindow, kWindow);
+  const double first = FirstMean(perEntry);
+  const double last = LastMean(perEntry);
   std::printf("| %-52s | %8zu | %10.1f | %10.1f | %6.2f |\n", name, perEntry.size(), first, last,
               last / first);
 }
@@ -134,14 +145,14 @@ int main(int argc, char** argv) {
   std::printf("bare edit control after %zu entries: %d bytes, %s\n", entries, bareLength,
               static_cast<size_t>(bareLength) == entries * entry.size() ? "every entry present"
                                                                         : "ENTRIES MISSING");
-  const double first = bench::Mean(appended, 0, kWindow);
-  const double last = bench::Mean(appended, appended.size() - kWindow, kWindow);
+  const double first = FirstMean(appended);
+  const double last = LastMean(appended);
   bench::Summary("log append, last vs first 1,000 of " + bench::Grouped(entries) + " entries",
                  bench::Format("%.1f us/entry", last), bench::Format("%.1f us/entry first", first),
                  bench::Ratio(last, first), "<= 1.5", bench::Met(last <= kGoal * first));
   // How much of the growth is the edit control's own: the same appends, nothing else around them.
-  const double bareFirst = bench::Mean(bareAppended, 0, kWindow);
-  const double bareLast = bench::Mean(bareAppended, bareAppended.size() - kWindow, kWindow);
+  const double bareFirst = FirstMean(bareAppended);
+  const double bareLast = LastMean(bareAppended);
   bench::Summary("bare edit control, same appends, last vs first 1,000",
                  bench::Format("%.1f us/entry", bareLast),
                  bench::Format("%.1f us/entry first", bareFirst), bench::Ratio(bareLast, bareFirst),
