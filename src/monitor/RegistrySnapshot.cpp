@@ -22,9 +22,11 @@ namespace {
 constexpr wchar_t kReadable = 1;
 constexpr unsigned kVarintBits = 15;
 constexpr wchar_t kVarintMore = 0x8000;
-// The longest key name is 255 characters; value names may run to 16,383.
-constexpr DWORD kKeyNameCapacity = 256;
-constexpr DWORD kValueNameCapacityLimit = 32768;
+// Names are at most 255 characters for keys (256 under Wine) and 16,383 for values.
+constexpr DWORD kNameCapacityLimit = 32768;
+// The registry nests keys at most 512 deep; a deeper chain (possible under Wine) is held as
+// unreadable rather than read by ever deeper calls.
+constexpr unsigned kDepthLimit = 512;
 constexpr SECURITY_INFORMATION kSecurityParts =
     OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
 
@@ -70,11 +72,13 @@ public:
   TSnapshotReader(TRegistrySnapshot& snapshot, size_t limit, const std::function<bool()>& cancelled)
       : snapshot_(snapshot), units_(snapshot.units_), limit_(limit), cancelled_(cancelled) {}
 
-  // TooLarge also when the reading was cancelled: either way it holds nothing.
-  enum class TOutcome { Read, Gone, TooLarge };
+  // TooLarge also when the reading was cancelled: either way it holds nothing. Unreadable: a list
+  // could not be read to its end, which must not read as deletions.
+  enum class TOutcome { Read, Gone, TooLarge, Unreadable };
 
-  // Writes the content of `key`: Gone when the key was deleted while it was read.
-  TOutcome ReadContent(HKEY key);
+  // Writes the content of `key`, `depth` levels below the read key: Gone when the key was deleted
+  // while it was read, never Unreadable (such a key is held as unreadable).
+  TOutcome ReadContent(HKEY key, unsigned depth);
 
 private:
   bool Counted(size_t items) {
@@ -87,7 +91,7 @@ private:
   void PutName(const wchar_t* text, size_t length);
   TOutcome ReadSecurity(HKEY key, DWORD descriptorSize);
   TOutcome ReadValues(HKEY key, DWORD maxNameLength, DWORD maxDataSize);
-  TOutcome ReadSubKeys(HKEY key);
+  TOutcome ReadSubKeys(HKEY key, DWORD maxNameLength, unsigned depth);
 
   TRegistrySnapshot& snapshot_;
   std::vector<wchar_t>& units_;
@@ -133,39 +137,52 @@ void TSnapshotReader::PutName(const wchar_t* text, size_t length) {
   units_.insert(units_.end(), text, text + length);
 }
 
-TSnapshotReader::TOutcome TSnapshotReader::ReadContent(HKEY key) {
+TSnapshotReader::TOutcome TSnapshotReader::ReadContent(HKEY key, unsigned depth) {
   if (cancelled_ && cancelled_()) {
     return TOutcome::TooLarge;
   }
   DWORD subKeyCount = 0;
+  DWORD maxSubKeyLength = 0;
   DWORD valueCount = 0;
   DWORD maxValueNameLength = 0;
   DWORD maxValueSize = 0;
   DWORD descriptorSize = 0;
   const LONG info =
-      RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeyCount, nullptr, nullptr, &valueCount,
-                       &maxValueNameLength, &maxValueSize, &descriptorSize, nullptr);
+      RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeyCount, &maxSubKeyLength, nullptr,
+                       &valueCount, &maxValueNameLength, &maxValueSize, &descriptorSize, nullptr);
   if (info == ERROR_KEY_DELETED) {
     return TOutcome::Gone;
   }
+  const size_t flagsAt = units_.size();
+  const size_t itemsBefore = snapshot_.items_;
   if (info != ERROR_SUCCESS) {
     units_.push_back(0);
     return TOutcome::Read;
   }
-  units_.push_back(kReadable);
   const DWORD filter = snapshot_.filter_;
+  const bool values = Watches(filter, REG_NOTIFY_CHANGE_LAST_SET);
+  // A key too large for the limit is known before its names are read.
+  if (itemsBefore + subKeyCount + (values ? valueCount : 0) > limit_) {
+    return TOutcome::TooLarge;
+  }
+  units_.push_back(kReadable);
+  TOutcome outcome = TOutcome::Read;
   if (Watches(filter, REG_NOTIFY_CHANGE_SECURITY)) {
-    if (const TOutcome outcome = ReadSecurity(key, descriptorSize); outcome != TOutcome::Read) {
-      return outcome;
-    }
+    outcome = ReadSecurity(key, descriptorSize);
   }
-  if (Watches(filter, REG_NOTIFY_CHANGE_LAST_SET)) {
-    if (const TOutcome outcome = ReadValues(key, maxValueNameLength, maxValueSize);
-        outcome != TOutcome::Read) {
-      return outcome;
-    }
+  if (outcome == TOutcome::Read && values) {
+    outcome = ReadValues(key, maxValueNameLength, maxValueSize);
   }
-  return ReadSubKeys(key);
+  if (outcome == TOutcome::Read) {
+    outcome = ReadSubKeys(key, maxSubKeyLength, depth);
+  }
+  if (outcome == TOutcome::Unreadable) {
+    units_.resize(flagsAt);
+    units_.push_back(0);
+    snapshot_.items_ = itemsBefore;
+    return TOutcome::Read;
+  }
+  return outcome;
 }
 
 TSnapshotReader::TOutcome TSnapshotReader::ReadSecurity(HKEY key, DWORD descriptorSize) {
@@ -209,8 +226,8 @@ TSnapshotReader::TOutcome TSnapshotReader::ReadValues(HKEY key, DWORD maxNameLen
     if (result == ERROR_MORE_DATA) {
       // A value written since the key was asked for its sizes: grow and read it again.
       dataBuffer_.resize(std::max<size_t>(dataSize, dataBuffer_.size() * 2));
-      if (nameBuffer_.size() < kValueNameCapacityLimit) {
-        nameBuffer_.resize(std::min<size_t>(nameBuffer_.size() * 2, kValueNameCapacityLimit));
+      if (nameBuffer_.size() < kNameCapacityLimit) {
+        nameBuffer_.resize(std::min<size_t>(nameBuffer_.size() * 2, kNameCapacityLimit));
       }
       continue;
     }
@@ -218,7 +235,7 @@ TSnapshotReader::TOutcome TSnapshotReader::ReadValues(HKEY key, DWORD maxNameLen
       return TOutcome::Gone;
     }
     if (result != ERROR_SUCCESS) {
-      break;
+      return TOutcome::Unreadable;
     }
     pendingValues_.push_back(
         {pendingNames_.size(), nameLength, type, pendingData_.size(), dataSize});
@@ -250,20 +267,29 @@ TSnapshotReader::TOutcome TSnapshotReader::ReadValues(HKEY key, DWORD maxNameLen
   return TOutcome::Read;
 }
 
-TSnapshotReader::TOutcome TSnapshotReader::ReadSubKeys(HKEY key) {
+TSnapshotReader::TOutcome TSnapshotReader::ReadSubKeys(HKEY key, DWORD maxNameLength,
+                                                       unsigned depth) {
   std::vector<std::wstring> names;
-  wchar_t name[kKeyNameCapacity];
-  for (DWORD index = 0;; ++index) {
-    DWORD length = kKeyNameCapacity;
+  std::vector<wchar_t> name(std::max<size_t>(maxNameLength + 1u, 257));
+  for (DWORD index = 0;;) {
+    DWORD length = static_cast<DWORD>(name.size());
     const LONG result =
-        RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        RegEnumKeyExW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_NO_MORE_ITEMS) {
+      break;
+    }
+    if (result == ERROR_MORE_DATA && name.size() < kNameCapacityLimit) {
+      name.resize(std::min<size_t>(name.size() * 2, kNameCapacityLimit));
+      continue;
+    }
     if (result == ERROR_KEY_DELETED) {
       return TOutcome::Gone;
     }
     if (result != ERROR_SUCCESS) {
-      break;
+      return TOutcome::Unreadable;
     }
-    names.emplace_back(name, length);
+    names.emplace_back(name.data(), length);
+    ++index;
   }
   std::sort(names.begin(), names.end(), [](const std::wstring& left, const std::wstring& right) {
     return CompareNames(left.data(), left.size(), right.data(), right.size()) < 0;
@@ -275,8 +301,13 @@ TSnapshotReader::TOutcome TSnapshotReader::ReadSubKeys(HKEY key) {
     const size_t recordAt = units_.size();
     const size_t itemsBefore = snapshot_.items_;
     UniqueKey subKey;
-    const LONG opened = RegOpenKeyExW(key, subKeyName.c_str(), 0,
-                                      kKeyReadWithoutNotify | SystemRegistryView(), subKey.put());
+    // A link key is read as itself, never followed: its target is not in the watched subtree (the
+    // notification does not follow it either), and a link to an ancestor would never end.
+    const LONG opened =
+        depth + 1 >= kDepthLimit
+            ? ERROR_ACCESS_DENIED
+            : RegOpenKeyExW(key, subKeyName.c_str(), REG_OPTION_OPEN_LINK,
+                            kKeyReadWithoutNotify | SystemRegistryView(), subKey.put());
     if (opened == ERROR_FILE_NOT_FOUND || opened == ERROR_KEY_DELETED) {
       continue; // deleted since the names were read
     }
@@ -288,7 +319,7 @@ TSnapshotReader::TOutcome TSnapshotReader::ReadSubKeys(HKEY key) {
       // Not allowed to look inside: held as present with unknown contents, never as deleted.
       units_.push_back(0);
     } else {
-      const TOutcome outcome = ReadContent(subKey.get());
+      const TOutcome outcome = ReadContent(subKey.get(), depth + 1);
       if (outcome == TOutcome::TooLarge) {
         return outcome;
       }
@@ -310,7 +341,7 @@ TRegistrySnapshot TRegistrySnapshot::Read(HKEY key, DWORD filter, size_t limit,
   snapshot.filter_ = filter;
   TSnapshotReader reader(snapshot, limit, cancelled);
   snapshot.units_.push_back(0); // the read key's empty name
-  switch (reader.ReadContent(key)) {
+  switch (reader.ReadContent(key, 0)) {
   case TSnapshotReader::TOutcome::Read:
     break;
   case TSnapshotReader::TOutcome::Gone:
@@ -324,6 +355,7 @@ TRegistrySnapshot TRegistrySnapshot::Read(HKEY key, DWORD filter, size_t limit,
     snapshot.items_ = 0;
     break;
   case TSnapshotReader::TOutcome::TooLarge:
+  case TSnapshotReader::TOutcome::Unreadable:
     snapshot.tooLarge_ = true;
     snapshot.units_.clear();
     break;

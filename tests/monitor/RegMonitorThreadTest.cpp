@@ -43,6 +43,7 @@ protected:
     monitor->SetRootKey(root);
     monitor->SetKeyPath(path);
     monitor->SetLogWhatChanged(logWhatChanged);
+    monitor->SetSnapshotLimit(snapshotLimit);
     if (stopped) {
       monitor->Link()->Stop();
     }
@@ -65,6 +66,7 @@ protected:
   ScratchKey key;
   // Whether the next Start asks for what changed.
   bool logWhatChanged = false;
+  size_t snapshotLimit = kSnapshotItemLimit;
 
 private:
   std::vector<std::shared_ptr<TRegMonitorLink>> links_;
@@ -184,6 +186,22 @@ TEST_F(RegMonitorTest, WhatChangesBeforeTheNextArmingShowsInTheNextReport) {
   EXPECT_EQ(valuesOf(window.reports[1].record.Details),
             (std::vector<std::wstring>{L"Sub|", L"Sub|second", L"|between"}))
       << "the key added for the value is listed too";
+}
+
+TEST_F(RegMonitorTest, ASubtreeTooLargeToReadIsSaidSoInEveryReportAndWatchedOn) {
+  logWhatChanged = true;
+  snapshotLimit = 1;
+  key.SetValue("one", "1");
+  const auto link = Start(key.Path());
+  ASSERT_TRUE(PumpUntil([&] { return link->Watching(); }));
+  key.SetValue("two", "2");
+  ASSERT_TRUE(WaitReports(1));
+  ASSERT_TRUE(PumpUntil([&] { return link->Armings() >= 2; }));
+  key.SetValue("three", "3");
+  ASSERT_TRUE(WaitReports(2));
+  for (const auto& report : window.reports) {
+    EXPECT_EQ(report.record.Details.State, TChangeDetails::TState::TooLarge);
+  }
 }
 
 TEST_F(RegMonitorTest, StopEndsTheMonitorWithoutArmingAgain) {

@@ -31,6 +31,25 @@ void SetDword(HKEY key, const wchar_t* name, DWORD data) {
   RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
 }
 
+void SetBinary(HKEY key, const wchar_t* name, const std::vector<BYTE>& data) {
+  RegSetValueExW(key, name, 0, REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
+}
+
+// Gives the key a DACL of its own that lets everyone do anything, unlike the one it inherits.
+void OpenToEveryone(HKEY key) {
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+  PSID everyone = nullptr;
+  AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+  std::vector<BYTE> acl(256);
+  InitializeAcl(reinterpret_cast<PACL>(acl.data()), static_cast<DWORD>(acl.size()), ACL_REVISION);
+  AddAccessAllowedAce(reinterpret_cast<PACL>(acl.data()), ACL_REVISION, KEY_ALL_ACCESS, everyone);
+  SECURITY_DESCRIPTOR descriptor;
+  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(acl.data()), FALSE);
+  RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+  FreeSid(everyone);
+}
+
 void SetText(HKEY key, const wchar_t* name, const std::wstring& text) {
   RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
@@ -62,10 +81,15 @@ TEST(RegistrySnapshot, FindsEveryKindOfDifferenceAtAnyDepthOfTheKindsItsFilterWa
   UniqueKey watched = Open(scratch);
   SetDword(watched.get(), L"Volume", 3);
   SetText(watched.get(), L"Unchanged", L"same");
-  SetText(watched.get(), L"Gone", L"soon");
+  SetBinary(watched.get(), L"Gone", {1, 2, 3}); // an odd size, before other values
   SetText(Open(scratch, L"Plugins\\Old").get(), L"Path", L"C:\\old");
   SetText(Open(scratch, L"Plugins\\Old\\Deeper").get(), L"", L"default of a deleted key");
   Open(scratch, L"Plugins\\Kept");
+  // A name that sorts elsewhere with letter case than without, and data too long for a one-unit
+  // length.
+  SetDword(watched.get(), L"_x", 1);
+  std::vector<BYTE> big(40000, 7);
+  SetBinary(watched.get(), L"big", big);
   const auto read = [&](DWORD filter) { return TRegistrySnapshot::Read(watched.get(), filter); };
   const TRegistrySnapshot beforeAll = read(kNotifyAllChanges);
   const TRegistrySnapshot beforeKeys = read(kKeysOnly);
@@ -77,6 +101,10 @@ TEST(RegistrySnapshot, FindsEveryKindOfDifferenceAtAnyDepthOfTheKindsItsFilterWa
   SetText(watched.get(), L"Unchanged", L"same"); // written again with what it held
   RegDeleteValueW(watched.get(), L"Gone");
   SetText(Open(scratch, L"plugins\\KEPT").get(), L"", L"now set"); // names differ in case only
+  RegDeleteValueW(watched.get(), L"_x");
+  big.back() = 8;
+  SetBinary(watched.get(), L"big", big);
+  OpenToEveryone(Open(scratch, L"Plugins\\Kept").get());
 
   const TRegistrySnapshot afterAll = read(kNotifyAllChanges);
   const std::vector<TRegistryDifference> all = CompareSnapshots(beforeAll, afterAll);
@@ -84,18 +112,21 @@ TEST(RegistrySnapshot, FindsEveryKindOfDifferenceAtAnyDepthOfTheKindsItsFilterWa
       L"KeyAdded Plugins\\Spell", L"KeyDeleted Plugins\\Old", L"KeyDeleted Plugins\\Old\\Deeper"};
   const std::multiset<std::wstring> valueLines = {L"ValueAdded Plugins\\Spell|Language",
                                                   L"ValueChanged |Volume",
+                                                  L"ValueChanged |big",
+                                                  L"ValueDeleted |_x",
                                                   L"ValueDeleted |Gone",
                                                   L"ValueDeleted Plugins\\Old|Path",
                                                   L"ValueDeleted Plugins\\Old\\Deeper|",
                                                   L"ValueAdded Plugins\\Kept|"};
   std::multiset<std::wstring> expected = keyLines;
   expected.insert(valueLines.begin(), valueLines.end());
+  expected.insert(L"SecurityChanged Plugins\\Kept");
   EXPECT_EQ(Described(all), expected);
   EXPECT_EQ(Described(CompareSnapshots(beforeKeys, read(kKeysOnly))), keyLines);
   EXPECT_EQ(Described(CompareSnapshots(beforeValues, read(kValuesOnly))), valueLines);
 
   for (const TRegistryDifference& difference : all) {
-    if (difference.Kind == TDifferenceKind::ValueChanged) {
+    if (difference.Kind == TDifferenceKind::ValueChanged && difference.ValueName == L"Volume") {
       const DWORD was = 3;
       const DWORD is = 5;
       EXPECT_EQ(difference.Old.Type, static_cast<DWORD>(REG_DWORD));
@@ -118,10 +149,10 @@ TEST(RegistrySnapshot, FindsEveryKindOfDifferenceAtAnyDepthOfTheKindsItsFilterWa
   scratch.Delete();
   const std::vector<TRegistryDifference> gone = CompareSnapshots(afterAll, read(kNotifyAllChanges));
   EXPECT_EQ(Described(gone),
-            (std::multiset<std::wstring>{L"KeyDeleted Plugins", L"KeyDeleted Plugins\\Kept",
-                                         L"KeyDeleted Plugins\\Spell", L"ValueDeleted |Volume",
-                                         L"ValueDeleted |Unchanged", L"ValueDeleted Plugins\\Kept|",
-                                         L"ValueDeleted Plugins\\Spell|Language"}));
+            (std::multiset<std::wstring>{
+                L"KeyDeleted Plugins", L"KeyDeleted Plugins\\Kept", L"KeyDeleted Plugins\\Spell",
+                L"ValueDeleted |Volume", L"ValueDeleted |Unchanged", L"ValueDeleted |big",
+                L"ValueDeleted Plugins\\Kept|", L"ValueDeleted Plugins\\Spell|Language"}));
 }
 
 TEST(RegistrySnapshot, ASubtreeLargerThanTheLimitIsNotHeld) {
