@@ -117,8 +117,9 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
   // text is measured up to its NUL: given a count of 0, DrawTextA leaves the box untouched, and an
   // empty message would get a dialog half the screen wide.
   RECT textBounds{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+  // A message is text, not a caption with a shortcut: a key path or value may hold ampersands.
   DrawTextA(screen.get(), text.c_str(), -1, &textBounds,
-            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
   const int textWidth = textBounds.right;
   const int textHeight = textBounds.bottom;
 
@@ -138,6 +139,7 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
   message->SetName("Message");
   message->SetParent(this);
   message->SetWordWrap(true);
+  message->SetShowAccelChar(false);
   message->SetText(text);
   message->SetBounds(horizontalMargin + kIconSize + horizontalSpacing, verticalMargin, textWidth,
                      textHeight);

@@ -14,13 +14,21 @@ TForm* ParentForm(const TWindow& control) {
 TLabel::TLabel(TComponent* owner) : TWindow(owner) {}
 
 DWORD TLabel::TextStyle() const {
-  return wordWrap_ ? SS_LEFT : SS_LEFTNOWORDWRAP;
+  return (wordWrap_ ? SS_LEFT : SS_LEFTNOWORDWRAP) | (showAccelChar_ ? 0 : SS_NOPREFIX);
 }
 
 void TLabel::SetWordWrap(bool wordWrap) {
   wordWrap_ = wordWrap;
   if (HandleAllocated()) {
     ChangeStyle(TextStyle(), SS_TYPEMASK & ~TextStyle());
+    Invalidate();
+  }
+}
+
+void TLabel::SetShowAccelChar(bool showAccelChar) {
+  showAccelChar_ = showAccelChar;
+  if (HandleAllocated()) {
+    ChangeStyle(showAccelChar ? 0 : SS_NOPREFIX, showAccelChar ? SS_NOPREFIX : 0);
     Invalidate();
   }
 }

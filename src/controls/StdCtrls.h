@@ -20,6 +20,9 @@ public:
   // Whether long lines break at blanks (default true).
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool wordWrap);
+  // Whether ampersands mark shortcuts as above (default true); off, the text shows as it is.
+  bool ShowAccelChar() const { return showAccelChar_; }
+  void SetShowAccelChar(bool showAccelChar);
 
 protected:
   void CreateParams(TCreateParams& params) override;
@@ -28,6 +31,7 @@ private:
   DWORD TextStyle() const;
 
   bool wordWrap_ = true;
+  bool showAccelChar_ = true;
 };
 
 // A push button on the platform's BUTTON control. A click sets the modal result of the form it

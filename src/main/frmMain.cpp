@@ -37,9 +37,10 @@ constexpr char kComputerPrefix[] = "On My Computer\\";
 // a command are the system's.
 constexpr UINT kLogWhatChangedCommand = 0x0010;
 constexpr char kLogWhatChangedCaption[] = "Log what changed";
-// A popup taller than the screen could not be read or closed: past this many lines of what changed
-// it says how many more the log holds.
+// A popup taller than the screen could not be read or closed: past this many lines or characters
+// of what changed it says how many more lines the log holds.
 constexpr size_t kPopupDetailLines = 20;
+constexpr size_t kPopupDetailCharacters = 2000;
 constexpr int kExecuteProgramAction = 2;
 constexpr int kPopupAction = 1;
 
@@ -53,6 +54,32 @@ constexpr DWORD kRootKeyOfItem[] = {
 // Security.
 constexpr DWORD kFilterOfItem[] = {0, REG_NOTIFY_CHANGE_NAME, REG_NOTIFY_CHANGE_LAST_SET,
                                    REG_NOTIFY_CHANGE_SECURITY};
+
+// The popup's text: its own line, then what changed as far as it fits.
+std::string PopupText(const std::string& firstLine, const std::vector<std::string>& details) {
+  size_t characters = 0;
+  for (const std::string& line : details) {
+    characters += line.size();
+  }
+  size_t shown = details.size();
+  if (shown > kPopupDetailLines || characters > kPopupDetailCharacters) {
+    // Room for the line that counts the rest.
+    shown = 0;
+    characters = 0;
+    while (shown < kPopupDetailLines - 1 &&
+           characters + details[shown].size() <= kPopupDetailCharacters) {
+      characters += details[shown++].size();
+    }
+  }
+  std::string text = firstLine;
+  for (size_t index = 0; index < shown; ++index) {
+    text += "\r\n" + details[index];
+  }
+  if (shown < details.size()) {
+    text += "\r\n  (" + std::to_string(details.size() - shown) + " more in the log)";
+  }
+  return text;
+}
 
 SYSTEMTIME LocalNow() {
   SYSTEMTIME now;
@@ -369,7 +396,10 @@ void TForm1::AfterCreateHandle() {
 }
 
 UINT TForm1::LogWhatChangedState() const {
-  return GetMenuState(GetSystemMenu(WindowHandle(), FALSE), kLogWhatChangedCommand, MF_BYCOMMAND);
+  const UINT state =
+      GetMenuState(GetSystemMenu(WindowHandle(), FALSE), kLogWhatChangedCommand, MF_BYCOMMAND);
+  // Without the item (a system that refused it) the option is simply off.
+  return state == static_cast<UINT>(-1) ? MF_GRAYED : state;
 }
 
 bool TForm1::LogWhatChanged() const {
@@ -555,19 +585,10 @@ void TForm1::WMRegChange(WPARAM wParam, LPARAM lParam) {
   // starts on a line of its own also after a line the user typed without pressing Enter.
   mmo1->AppendOnOwnLine(entry);
   switch (srdgrp2->ItemIndex()) {
-  case kPopupAction: {
-    std::string text = kDetectedPrefix + TimeStamp() + " " + where;
-    const size_t shown =
-        details.size() > kPopupDetailLines ? kPopupDetailLines - 1 : details.size();
-    for (size_t index = 0; index < shown; ++index) {
-      text += "\r\n" + details[index];
-    }
-    if (shown < details.size()) {
-      text += "\r\n  (" + std::to_string(details.size() - shown) + " more in the log)";
-    }
-    ShowMessageDialog(text, mkInformation);
+  case kPopupAction:
+    ShowMessageDialog(PopupText(kDetectedPrefix + TimeStamp() + " " + where, details),
+                      mkInformation);
     break;
-  }
   case kExecuteProgramAction:
     rzlnchr1->SetFileName(edt2->FileName());
     rzlnchr1->Launch();

@@ -78,8 +78,10 @@ TEST(MessageDialog, LayoutFollowsTheDialogUnitsOfTheSystemMessageFont) {
     wrapping += "Watch this key for changes and write each one to the log. ";
   }
   const std::string longPath = "Software\\" + std::string(400, 'k');
+  // Ampersands are the message's own, not shortcut marks that would take up no room.
+  const std::string ampersands = "Software\\R&D\\Tom && Jerry &&&&&&&&&&&&&&&&&&&&";
   for (const std::string& text :
-       {std::string("Please Enter a Key Path"), std::string(), wrapping, longPath}) {
+       {std::string("Please Enter a Key Path"), std::string(), wrapping, longPath, ampersands}) {
     TApplication application;
     const TMessageKind kind = text.empty() ? mkInformation : mkError;
     TMessageForm form(&application, text, kind);
@@ -105,7 +107,8 @@ TEST(MessageDialog, LayoutFollowsTheDialogUnitsOfTheSystemMessageFont) {
     DrawTextA(screen.get(), "OK", -1, &caption, DT_CALCRECT | DT_SINGLELINE);
     const int bw = std::max<int>(MulDiv(50, u, 4), caption.right + 8), bh = MulDiv(14, v, 8);
     RECT box{0, 0, halfScreen, 0};
-    DrawTextA(screen.get(), text.c_str(), -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    DrawTextA(screen.get(), text.c_str(), -1, &box,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     const int tw = box.right, th = box.bottom, bhk = std::max(th, 32);
     const int clientWidth = std::max(tw + hs + 32, bw) + 2 * h;
 
