@@ -129,6 +129,13 @@ protected:
       SetKeyboardState(keys);
     }
   }
+  // Types `text` key by key as the user would, to the focused window or to `target`.
+  void TypeText(const std::string& text, HWND target = nullptr) {
+    for (const char typed : text) {
+      const SHORT key = VkKeyScanA(typed);
+      PressKey(LOBYTE(key), (HIBYTE(key) & 1) != 0 ? VK_SHIFT : 0, target);
+    }
+  }
   std::string Log() const { return WindowText(form->mmo1->WindowHandle()); }
   std::string Status() const { return form->stsbr1->SimpleText(); }
   bool Monitoring() const { return form->lbl1->Caption() == "Stop Monitor"; }
@@ -369,9 +376,7 @@ TEST_F(MainWindow, EntryAfterALineTypedWithoutEnterStartsOnALineOfItsOwn) {
   StartOn(key.Path());
   ASSERT_TRUE(Monitoring());
   form->mmo1->SetFocus();
-  for (const char typed : std::string("note")) {
-    SendMessageA(form->mmo1->WindowHandle(), WM_CHAR, static_cast<WPARAM>(typed), 0);
-  }
+  TypeText("note");
   key.SetValue("v", "1");
   Pump([&] { return SplitLines(Log()).size() >= 4; });
   EXPECT_EQ(Log(), "note\r\n" + std::string(58, '*') +
@@ -989,9 +994,7 @@ TEST_F(MainWindow, WhatTheUserTypesIntoTheLogIsSavedWithIt) {
   form->mmo1->AppendLine("first entry");
   form->mmo1->SetFocus();
   SendMessageA(form->mmo1->WindowHandle(), EM_SETSEL, 0, 0);
-  for (const char typed : std::string("note: ")) {
-    SendMessageA(form->mmo1->WindowHandle(), WM_CHAR, static_cast<WPARAM>(typed), 0);
-  }
+  TypeText("note: ");
   form->mmo1->AppendLine("second entry");
   const std::string folder = TemporaryFolder();
   const std::string path = folder + "\\typed.txt";
@@ -1011,9 +1014,7 @@ TEST_F(MainWindow, TypingInTheRootKeyListCompletesToAnItemAndBackspaceClearsTheC
   ASSERT_TRUE(GetComboBoxInfo(form->combo1->WindowHandle(), &info));
   HWND edit = info.hwndItem;
   SetWindowTextA(edit, "");
-  for (const char typed : std::string("hkey_u")) {
-    SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(typed), 0);
-  }
+  TypeText("hkey_u", edit);
   EXPECT_EQ(WindowText(edit), "HKEY_USERS") << "letter case aside, the first item that begins so";
   EXPECT_EQ(form->combo1->ItemIndex(), 3);
   DWORD start = 0;
@@ -1021,11 +1022,11 @@ TEST_F(MainWindow, TypingInTheRootKeyListCompletesToAnItemAndBackspaceClearsTheC
   SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   EXPECT_EQ(start, 6u) << "the completed part is selected";
   EXPECT_EQ(end, 10u);
-  SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+  PressKey(VK_BACK, 0, edit);
   EXPECT_EQ(form->combo1->ItemIndex(), -1);
   form->GetRooKey();
   EXPECT_EQ(form->SelectedRootKey, 0u) << "no choice before the first start: no root key";
-  SendMessageA(edit, WM_CHAR, 'x', 0);
+  TypeText("x", edit);
   EXPECT_EQ(form->combo1->ItemIndex(), -1) << "a text that begins no item selects none";
 }
 
