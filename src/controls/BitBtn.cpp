@@ -92,7 +92,7 @@ RECT TsBitBtn::DrawFrame(HDC dc, const RECT& bounds, UINT itemState) {
 void TsBitBtn::DrawContent(HDC dc, const RECT& bounds, UINT itemState) {
   const bool disabled = (itemState & ODS_DISABLED) != 0;
   const std::string caption = Text();
-  SelectObjectScope font(dc, Font()->Handle());
+  SelectObjectScope font(dc, FontHandle());
   const UINT textFormat =
       DT_SINGLELINE | DT_VCENTER | DT_LEFT | ((itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0);
   RECT textExtent{0, 0, 0, 0};

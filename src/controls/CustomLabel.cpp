@@ -46,7 +46,7 @@ COLORREF TCustomLabel::CaptionColor() const {
 
 void TCustomLabel::DrawCaption(HDC dc, RECT bounds, COLORREF color) {
   const std::string caption = Text();
-  SelectObjectScope font(dc, Font()->Handle());
+  SelectObjectScope font(dc, FontHandle());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, color);
   DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &bounds, TextFormat());

@@ -23,7 +23,7 @@ void TsLabel::FitToText() {
   HDC screen = GetDC(nullptr);
   RECT extent{0, 0, 0, 0};
   {
-    SelectObjectScope font(screen, Font()->Handle());
+    SelectObjectScope font(screen, FontHandle());
     DrawTextA(screen, caption.empty() ? " " : caption.c_str(), caption.empty() ? 1 : -1, &extent,
               DT_CALCRECT | DT_SINGLELINE);
   }

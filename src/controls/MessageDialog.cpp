@@ -99,7 +99,7 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
   }
 
   WindowDC screen(nullptr);
-  SelectObjectScope selectFont(screen.get(), Font()->Handle());
+  SelectObjectScope selectFont(screen.get(), FontHandle());
   SIZE alphabet{0, 0};
   GetTextExtentPoint32A(screen.get(), kAlphabet, kAlphabetLength, &alphabet);
   const int averageWidth = alphabet.cx / kAlphabetLength;

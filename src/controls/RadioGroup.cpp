@@ -103,7 +103,7 @@ int TsRadioGroup::CaptionHeight() {
   HDC screen = GetDC(nullptr);
   int height = 0;
   {
-    SelectObjectScope font(screen, Font()->Handle());
+    SelectObjectScope font(screen, FontHandle());
     TEXTMETRICA metrics{};
     GetTextMetricsA(screen, &metrics);
     height = metrics.tmHeight;
@@ -147,7 +147,7 @@ void TsRadioGroup::PaintWindow(HDC dc) {
   RECT client;
   GetClientRect(WindowHandle(), &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  SelectObjectScope font(dc, Font()->Handle());
+  SelectObjectScope font(dc, FontHandle());
   const std::string caption = Text();
   SIZE extent{};
   GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);

@@ -18,16 +18,22 @@ TFont::TFont(std::string name, int pixelHeight, bool bold, COLORREF color)
   std::strncpy(description_.lfFaceName, name_.c_str(), LF_FACESIZE - 1);
 }
 
-TFont::TFont(const LOGFONTA& description, COLORREF color)
-    : description_(description), name_(description.lfFaceName),
-      height_(description.lfHeight < 0 ? -description.lfHeight : description.lfHeight),
+TFont::TFont(const LOGFONTA& description, COLORREF color, int dpi)
+    : description_(description), descriptionDpi_(dpi > 0 ? dpi : kDesignDpi),
+      name_(description.lfFaceName),
+      height_(ScaleFromDpi(description.lfHeight < 0 ? -description.lfHeight : description.lfHeight,
+                           descriptionDpi_)),
       bold_(description.lfWeight >= FW_BOLD), color_(color) {}
 
-HFONT TFont::Handle() const {
-  if (!handle_) {
-    handle_.reset(CreateFontIndirectA(&description_));
+HFONT TFont::Handle(int dpi) const {
+  UniqueFont& handle = handles_[dpi];
+  if (!handle) {
+    LOGFONTA description = description_;
+    // From the figure as given, so that the font at the DPI it was given for is that very font.
+    description.lfHeight = MulDiv(description_.lfHeight, dpi, descriptionDpi_);
+    handle.reset(CreateFontIndirectA(&description));
   }
-  return handle_.get();
+  return handle.get();
 }
 
 std::shared_ptr<TFont> DefaultFont() {

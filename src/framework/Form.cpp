@@ -30,11 +30,17 @@ void TForm::SetClientSize(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
   if (HandleAllocated()) {
-    RECT rect{0, 0, width, height};
-    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrA(WindowHandle(), GWL_STYLE)),
-                       FALSE, static_cast<DWORD>(GetWindowLongPtrA(WindowHandle(), GWL_EXSTYLE)));
-    SetBounds(Left(), Top(), rect.right - rect.left, rect.bottom - rect.top);
+    const SIZE size =
+        WindowSizeForClient(Dpi(), static_cast<DWORD>(GetWindowLongPtrA(WindowHandle(), GWL_STYLE)),
+                            static_cast<DWORD>(GetWindowLongPtrA(WindowHandle(), GWL_EXSTYLE)));
+    SetBounds(Left(), Top(), size.cx, size.cy);
   }
+}
+
+SIZE TForm::WindowSizeForClient(int dpi, DWORD style, DWORD exStyle) const {
+  RECT rect{0, 0, ScaleToDpi(clientWidth_, dpi), ScaleToDpi(clientHeight_, dpi)};
+  AdjustWindowRectForDpi(rect, style, exStyle, dpi);
+  return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
 void TForm::Link(TWindow*& slot, TWindow* control) {
@@ -85,11 +91,11 @@ void TForm::CreateParams(TCreateParams& params) {
     // above the main window. CreateHandle has made its window.
     params.owner = mainForm->WindowHandle();
   }
+  createdAtDpi_ = Dpi();
   if (clientWidth_ >= 0) {
-    RECT rect{0, 0, clientWidth_, clientHeight_};
-    AdjustWindowRectEx(&rect, params.style, FALSE, params.exStyle);
-    params.width = rect.right - rect.left;
-    params.height = rect.bottom - rect.top;
+    const SIZE size = WindowSizeForClient(createdAtDpi_, params.style, params.exStyle);
+    params.width = size.cx;
+    params.height = size.cy;
   }
 }
 
@@ -108,6 +114,10 @@ void TForm::BeforeDestruction() {
 }
 
 void TForm::AfterCreateHandle() {
+  // Made on a monitor of another DPI than the screen's: the client area is that DPI's.
+  if (clientWidth_ >= 0 && Dpi() != createdAtDpi_) {
+    SetClientSize(clientWidth_, clientHeight_);
+  }
   if (showHint_) {
     toolTip_.reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -348,6 +358,25 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   case WM_CLOSE:
     Close();
     return 0;
+  case WM_GETDPISCALEDSIZE:
+    // Asked before a move to a monitor of another DPI: the size that keeps the client area's
+    // units, so that the rectangle WM_DPICHANGED then suggests is the right one.
+    if (clientWidth_ >= 0) {
+      *reinterpret_cast<SIZE*>(lParam) =
+          WindowSizeForClient(static_cast<int>(wParam),
+                              static_cast<DWORD>(GetWindowLongPtrA(WindowHandle(), GWL_STYLE)),
+                              static_cast<DWORD>(GetWindowLongPtrA(WindowHandle(), GWL_EXSTYLE)));
+      return TRUE;
+    }
+    return FALSE;
+  case WM_DPICHANGED: {
+    const RECT suggested = *reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(WindowHandle(), nullptr, suggested.left, suggested.top,
+                 suggested.right - suggested.left, suggested.bottom - suggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ChangeDpi(HIWORD(wParam));
+    return 0;
+  }
   case WM_NEXTDLGCTL: {
     // What a dialog does for its controls (a multi-line edit sends it for Tab): wParam names the
     // control to focus when lParam says so, else whether to go back to the previous one.

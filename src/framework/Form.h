@@ -37,6 +37,7 @@ public:
   // Title-bar buttons of a Single border; the system menu (with close) is always there.
   void SetBorderIcons(bool minimize, bool maximize);
   void SetPosition(TPosition position) { position_ = position; }
+  // The client area's size in 96-dpi units; the window takes it scaled to its DPI.
   void SetClientSize(int width, int height);
   // Whether controls with a hint show it as a tooltip.
   void SetShowHint(bool showHint) { showHint_ = showHint; }
@@ -110,6 +111,8 @@ protected:
 private:
   // Once, before the form is first shown: centres it if asked and hides the keyboard cues.
   void PrepareFirstShow();
+  // The window's size for the client size at `dpi`, with the frame of `style` and `exStyle`.
+  SIZE WindowSizeForClient(int dpi, DWORD style, DWORD exStyle) const;
   // Sets (UIS_SET) or clears (UIS_CLEAR) the hiding of `cues` for the form's windows.
   void ChangeKeyboardCues(WORD action, WORD cues);
   void ClickButton(TWindow* button);
@@ -128,6 +131,8 @@ private:
   int modalResult_ = mrNone;
   int clientWidth_ = -1;
   int clientHeight_ = -1;
+  // The DPI the window's size was reckoned for when it was made.
+  int createdAtDpi_ = 0;
   TWindow* defaultButton_ = nullptr;
   TWindow* cancelButton_ = nullptr;
   TWindow* activeControl_ = nullptr;

@@ -132,10 +132,37 @@ RECT TWindow::BoundsRect() const {
   }
   RECT rect;
   GetWindowRect(handle_, &rect);
-  if (parent_ != nullptr && parent_->handle_ != nullptr) {
+  if (parent_ == nullptr) {
+    return rect;
+  }
+  if (parent_->handle_ != nullptr) {
     MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&rect), 2);
   }
-  return rect;
+  // Where the native window stands where the bounds put it, the bounds are exact; only a window
+  // that placed itself (a combo box takes the height of its font) is read back in units.
+  const RECT placed = PixelRect(bounds_);
+  if (EqualRect(&rect, &placed)) {
+    return bounds_;
+  }
+  const int left = ToUnits(rect.left);
+  const int top = ToUnits(rect.top);
+  return {left, top, left + ToUnits(rect.right - rect.left), top + ToUnits(rect.bottom - rect.top)};
+}
+
+RECT TWindow::PixelRect(const RECT& bounds) const {
+  const int dpi = Dpi();
+  const int left = ScaleToDpi(bounds.left, dpi);
+  const int top = ScaleToDpi(bounds.top, dpi);
+  return {left, top, left + ScaleToDpi(bounds.right - bounds.left, dpi),
+          top + ScaleToDpi(bounds.bottom - bounds.top, dpi)};
+}
+
+int TWindow::Dpi() const {
+  const TWindow* topLevel = this;
+  while (topLevel->parent_ != nullptr) {
+    topLevel = topLevel->parent_;
+  }
+  return topLevel->dpi_ != 0 ? topLevel->dpi_ : ScreenDpi();
 }
 
 int TWindow::Left() const {
@@ -159,7 +186,9 @@ int TWindow::Height() const {
 void TWindow::SetBounds(int left, int top, int width, int height) {
   bounds_ = {left, top, left + width, top + height};
   if (handle_ != nullptr) {
-    SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT pixels = parent_ != nullptr ? PixelRect(bounds_) : bounds_;
+    SetWindowPos(handle_, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                 pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   OnBoundsChanged();
 }
@@ -170,7 +199,7 @@ int TWindow::ClientWidth() const {
   }
   RECT rect;
   GetClientRect(handle_, &rect);
-  return rect.right;
+  return ToUnits(rect.right);
 }
 
 int TWindow::ClientHeight() const {
@@ -179,7 +208,7 @@ int TWindow::ClientHeight() const {
   }
   RECT rect;
   GetClientRect(handle_, &rect);
-  return rect.bottom;
+  return ToUnits(rect.bottom);
 }
 
 std::string TWindow::Text() const {
@@ -259,7 +288,7 @@ void TWindow::SetFont(std::shared_ptr<TFont> font) {
     TWindow* window = pending.back();
     pending.pop_back();
     if (window->handle_ != nullptr) {
-      SendMessageA(window->handle_, WM_SETFONT, reinterpret_cast<WPARAM>(window->Font()->Handle()),
+      SendMessageA(window->handle_, WM_SETFONT, reinterpret_cast<WPARAM>(window->FontHandle()),
                    TRUE);
     }
     for (TWindow* child : window->children_) {
@@ -331,11 +360,17 @@ void TWindow::CreateHandle() {
       return;
     }
   }
+  if (parent_ == nullptr) {
+    // Made where the system puts new windows, at the screen's DPI; the monitor it lands on may
+    // have another, known once it exists.
+    dpi_ = ScreenDpi();
+  }
+  const RECT pixels = parent_ != nullptr ? PixelRect(bounds_) : bounds_;
   TCreateParams params;
-  params.left = bounds_.left;
-  params.top = bounds_.top;
-  params.width = bounds_.right - bounds_.left;
-  params.height = bounds_.bottom - bounds_.top;
+  params.left = pixels.left;
+  params.top = pixels.top;
+  params.width = pixels.right - pixels.left;
+  params.height = pixels.bottom - pixels.top;
   CreateParams(params);
   DWORD style = (params.style | extraStyle_) & ~removedStyle_;
   if (parent_ != nullptr) {
@@ -372,13 +407,46 @@ void TWindow::CreateHandle() {
     subclassed_ = SetWindowSubclass(handle, SubclassProcedure, kSubclassId,
                                     reinterpret_cast<DWORD_PTR>(this)) != FALSE;
   }
-  SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
+  if (parent_ == nullptr) {
+    dpi_ = DpiForWindow(handle);
+  }
+  SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
   AfterCreateHandle();
   for (TWindow* child : std::vector<TWindow*>(children_)) {
     child->CreateHandle();
   }
   if (!hint_.empty() && parent_ != nullptr) {
     parent_->DescendantCreated(this);
+  }
+}
+
+void TWindow::ChangeDpi(int dpi) {
+  dpi_ = dpi;
+  std::vector<TWindow*> tree{this};
+  for (size_t index = 0; index < tree.size(); ++index) {
+    const auto& children = tree[index]->children_;
+    tree.insert(tree.end(), children.begin(), children.end());
+  }
+  // Every window to its place first, then the fonts: a window that sizes itself to its text (a
+  // bound label) reads the place of its control meanwhile, which must be the new one.
+  for (TWindow* window : tree) {
+    if (window != this && window->handle_ != nullptr) {
+      const RECT pixels = window->PixelRect(window->bounds_);
+      SetWindowPos(window->handle_, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+                   pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  for (TWindow* window : tree) {
+    if (window->handle_ != nullptr) {
+      SendMessageA(window->handle_, WM_SETFONT, reinterpret_cast<WPARAM>(window->FontHandle()),
+                   FALSE);
+    }
+  }
+  for (TWindow* window : tree) {
+    window->OnDpiChanged();
+  }
+  if (handle_ != nullptr) {
+    RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
 }
 

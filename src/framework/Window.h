@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/Component.h"
+#include "framework/Dpi.h"
 #include "framework/Font.h"
 #include "framework/Handles.h"
 
@@ -25,7 +26,7 @@ struct TCreateParams {
   HCURSOR cursor = nullptr;
   // The owner of a top-level window (its hwndParent); ignored for child windows.
   HWND owner = nullptr;
-  // Position and size, from the window's bounds.
+  // Position and size, from the window's bounds: pixels at the window's DPI.
   int left = 0;
   int top = 0;
   int width = 0;
@@ -67,8 +68,9 @@ public:
   void SetParent(TWindow* parent);
   const std::vector<TWindow*>& Children() const { return children_; }
 
-  // Position and size: relative to the parent's client area for a child, to the screen for a
-  // top-level window.
+  // Position and size. A child's are in 96-dpi units, relative to the parent's client area, and
+  // its native window is placed at them scaled to the DPI (see Dpi); a top-level window's are the
+  // screen's pixels, as its monitor has them.
   int Left() const;
   int Top() const;
   int Width() const;
@@ -78,8 +80,16 @@ public:
   void SetTop(int top) { SetBounds(Left(), top, Width(), Height()); }
   void SetWidth(int width) { SetBounds(Left(), Top(), width, Height()); }
   void SetHeight(int height) { SetBounds(Left(), Top(), Width(), height); }
+  // The client area's size in 96-dpi units.
   int ClientWidth() const;
   int ClientHeight() const;
+
+  // The DPI the window is laid out at: that of its top-level window's monitor (the screen's while
+  // there is no native window yet).
+  int Dpi() const;
+  // A length in 96-dpi units as pixels at the window's DPI, and back.
+  int ToPixels(int units) const { return ScaleToDpi(units, Dpi()); }
+  int ToUnits(int pixels) const { return ScaleFromDpi(pixels, Dpi()); }
 
   // The window's text. Throws when the native window was destroyed by other means than this
   // object's destroy step (with its parent, say), and neither made nor given a text again: the
@@ -105,6 +115,8 @@ public:
 
   // The font; while ParentFont holds, the parent's.
   std::shared_ptr<TFont> Font() const;
+  // The platform font of Font at the window's DPI, to draw and measure the window's text with.
+  HFONT FontHandle() const { return Font()->Handle(Dpi()); }
   void SetFont(std::shared_ptr<TFont> font);
   bool ParentFont() const { return parentFont_; }
 
@@ -149,6 +161,8 @@ protected:
   virtual bool OnMenuCommand(WORD /*id*/) { return false; }
   // Change notifications, for windows that keep others in step (a bound label follows its field).
   virtual void OnBoundsChanged() {}
+  // The window has been placed and given its font at a new DPI: for what it scales itself.
+  virtual void OnDpiChanged() {}
   virtual void OnVisibleChanged() {}
   virtual void OnEnabledChanged() {}
   // A newly created native window of a descendant that has a hint (forms show hints as tooltips).
@@ -161,6 +175,10 @@ protected:
   // Takes note that the native window was shown or hidden by other means (a show command of the
   // platform), without showing or hiding it again.
   void NoteVisible(bool visible);
+  // For a top-level window whose monitor has a new DPI: places every native window of the tree at
+  // its bounds scaled to `dpi` and gives it its font at that DPI. The top-level window's own
+  // place and size are the caller's.
+  void ChangeDpi(int dpi);
 
 private:
   friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
@@ -171,6 +189,9 @@ private:
   HBRUSH BackgroundBrush();
   // The bounds as Left, Top, Width and Height give them.
   RECT BoundsRect() const;
+  // Where the native window of a child goes for `bounds` in 96-dpi units: each figure scaled on
+  // its own, so that a control keeps its size wherever it is moved.
+  RECT PixelRect(const RECT& bounds) const;
   static void RegisterOwnClass(const TCreateParams& params);
 
   HWND handle_ = nullptr;
@@ -179,6 +200,8 @@ private:
   TWindow* parent_ = nullptr;
   std::vector<TWindow*> children_;
   RECT bounds_{0, 0, 0, 0};
+  // A top-level window's DPI once its native window exists, else 0.
+  int dpi_ = 0;
   std::string text_;
   std::string hint_;
   std::string accessibleName_;

@@ -96,7 +96,7 @@ TEST(MessageDialog, LayoutFollowsTheDialogUnitsOfTheSystemMessageFont) {
               LoadIconA(nullptr, kind == mkError ? IDI_HAND : IDI_ASTERISK));
 
     WindowDC screen(nullptr);
-    SelectObjectScope font(screen.get(), form.Font()->Handle());
+    SelectObjectScope font(screen.get(), form.FontHandle());
     SIZE alphabet;
     GetTextExtentPoint32A(screen.get(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52,
                           &alphabet);

@@ -216,7 +216,66 @@ TEST(Window, InheritedFontFollowsTheParent) {
   form->SetFont(font);
   EXPECT_EQ(edit->Font(), font);
   EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(edit->WindowHandle(), WM_GETFONT, 0, 0)),
-            font->Handle());
+            font->Handle(edit->Dpi()));
+}
+
+TEST(Form, ANewDpiPlacesEveryWindowAtItsUnitsScaledAndGivesItsFontAtThatDpi) {
+  TApplication application;
+  auto* form = application.CreateForm<TForm>();
+  form->SetClientSize(503, 502);
+  auto font = std::make_shared<TFont>("Tahoma", 11);
+  form->SetFont(font);
+  auto* group = new TWindow(form);
+  group->SetParent(form);
+  group->SetBounds(8, 70, 487, 44);
+  auto* button = new TestButton(form);
+  button->SetParent(group);
+  button->SetBounds(17, 30, 149, 21);
+  form->Show();
+  const int designDpi = form->Dpi();
+  const RECT designPlace = RectInParent(button->WindowHandle());
+
+  auto expectPlace = [&](int dpi, int left, const char* when) {
+    SCOPED_TRACE(when);
+    EXPECT_EQ(form->Dpi(), dpi);
+    const RECT place = RectInParent(button->WindowHandle());
+    EXPECT_EQ(place.left, MulDiv(left, dpi, 96));
+    EXPECT_EQ(place.top, MulDiv(30, dpi, 96));
+    EXPECT_EQ(place.right - place.left, MulDiv(149, dpi, 96));
+    EXPECT_EQ(place.bottom - place.top, MulDiv(21, dpi, 96));
+    EXPECT_EQ(button->Left(), left);
+    EXPECT_EQ(button->Width(), 149);
+    const auto used =
+        reinterpret_cast<HFONT>(SendMessageA(button->WindowHandle(), WM_GETFONT, 0, 0));
+    EXPECT_EQ(used, font->Handle(dpi));
+    LOGFONTA description{};
+    GetObjectA(used, sizeof(description), &description);
+    EXPECT_EQ(description.lfHeight, -MulDiv(11, dpi, 96));
+  };
+  // A move to a monitor of half as many dots again: the system asks the size for the new DPI, then
+  // suggests the rectangle.
+  const int dpi = designDpi * 3 / 2;
+  SIZE size{};
+  EXPECT_TRUE(SendMessageA(form->WindowHandle(), WM_GETDPISCALEDSIZE, dpi,
+                           reinterpret_cast<LPARAM>(&size)));
+  EXPECT_GE(size.cx, MulDiv(503, dpi, 96));
+  EXPECT_GE(size.cy, MulDiv(502, dpi, 96));
+  const RECT suggested{10, 20, 10 + size.cx, 20 + size.cy};
+  SendMessageA(form->WindowHandle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  RECT frame;
+  GetWindowRect(form->WindowHandle(), &frame);
+  EXPECT_TRUE(EqualRect(&frame, &suggested));
+  expectPlace(dpi, 17, "new DPI");
+  // What is written in units (a picture moved on hover) stays in units.
+  button->SetBounds(button->Left() + 2, button->Top(), button->Width(), button->Height());
+  expectPlace(dpi, 19, "moved by 2 units");
+  button->SetBounds(button->Left() - 2, button->Top(), button->Width(), button->Height());
+  SendMessageA(form->WindowHandle(), WM_DPICHANGED, MAKEWPARAM(designDpi, designDpi),
+               reinterpret_cast<LPARAM>(&frame));
+  expectPlace(designDpi, 17, "back");
+  const RECT place = RectInParent(button->WindowHandle());
+  EXPECT_TRUE(EqualRect(&place, &designPlace));
 }
 
 TEST(Form, ClientSizeBorderAndCentring) {
@@ -228,8 +287,10 @@ TEST(Form, ClientSizeBorderAndCentring) {
   form->Show();
   RECT client;
   GetClientRect(form->WindowHandle(), &client);
-  EXPECT_EQ(client.right, 503);
-  EXPECT_EQ(client.bottom, 502);
+  EXPECT_EQ(client.right, MulDiv(503, form->Dpi(), 96));
+  EXPECT_EQ(client.bottom, MulDiv(502, form->Dpi(), 96));
+  EXPECT_EQ(form->ClientWidth(), 503);
+  EXPECT_EQ(form->ClientHeight(), 502);
   const auto style = static_cast<DWORD>(GetWindowLongPtrA(form->WindowHandle(), GWL_STYLE));
   EXPECT_TRUE(style & WS_MINIMIZEBOX);
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);

@@ -98,6 +98,15 @@ std::string WindowClass(HWND window) {
   return name;
 }
 
+RECT RectInParent(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  if ((GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) != 0) {
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+  }
+  return rect;
+}
+
 HWND FindTopLevelWindow(DWORD processId, const std::string& className, const std::string& caption) {
   Search search{processId, &className, &caption, nullptr};
   EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));

@@ -32,6 +32,8 @@ std::string WindowText(HWND window);
 // The whole text, any length (a log of many megabytes included).
 std::string LongWindowText(HWND window);
 std::string WindowClass(HWND window);
+// The window's rectangle in pixels of its parent's client area (of the screen for a top-level one).
+RECT RectInParent(HWND window);
 
 // The clipboard's text, or "<none>" when it holds none or cannot be opened.
 std::string ClipboardText();

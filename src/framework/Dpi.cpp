@@ -1,0 +1,64 @@
+#include "framework/Dpi.h"
+
+#include "framework/Handles.h"
+
+namespace hivelark {
+namespace {
+
+// The per-window DPI functions come with Windows 10 (1607); the program runs from Vista on, so
+// they are looked up rather than imported. Null where the system lacks them.
+struct DpiFunctions {
+  UINT(WINAPI* dpiForWindow)(HWND) = nullptr;
+  BOOL(WINAPI* adjustWindowRectForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+};
+
+template <typename Function> void LookUp(HMODULE library, const char* name, Function& function) {
+  FARPROC address = library != nullptr ? GetProcAddress(library, name) : nullptr;
+  function = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+}
+
+const DpiFunctions& Functions() {
+  static const DpiFunctions functions = [] {
+    DpiFunctions found;
+    HMODULE user = GetModuleHandleA("user32.dll");
+    LookUp(user, "GetDpiForWindow", found.dpiForWindow);
+    LookUp(user, "AdjustWindowRectExForDpi", found.adjustWindowRectForDpi);
+    return found;
+  }();
+  return functions;
+}
+
+} // namespace
+
+int ScaleFromDpiRoundingUp(int pixels, int dpi) {
+  if (dpi <= 0) {
+    return pixels;
+  }
+  const long long scaled = static_cast<long long>(pixels) * kDesignDpi;
+  return static_cast<int>((scaled + dpi - 1) / dpi);
+}
+
+int ScreenDpi() {
+  WindowDC screen(nullptr);
+  const int dpi = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : kDesignDpi;
+}
+
+int DpiForWindow(HWND window) {
+  if (window != nullptr && Functions().dpiForWindow != nullptr) {
+    if (const UINT dpi = Functions().dpiForWindow(window); dpi != 0) {
+      return static_cast<int>(dpi);
+    }
+  }
+  return ScreenDpi();
+}
+
+void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
+  if (Functions().adjustWindowRectForDpi != nullptr &&
+      Functions().adjustWindowRectForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
+    return;
+  }
+  AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
+
+} // namespace hivelark
