@@ -162,7 +162,8 @@ void TsCustomComboEdit::FitTextArea() {
   if (!HandleAllocated()) {
     return;
   }
-  RECT area{0, 0, ClientWidth() - ButtonWidth(), ClientHeight()};
+  // In pixels, up to where the button's window begins.
+  RECT area{0, 0, ToPixels(ClientWidth() - ButtonWidth()), ToPixels(ClientHeight())};
   SendMessageA(WindowHandle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&area));
 }
 

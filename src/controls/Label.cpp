@@ -28,7 +28,10 @@ void TsLabel::FitToText() {
               DT_CALCRECT | DT_SINGLELINE);
   }
   ReleaseDC(nullptr, screen);
-  SetBounds(Left(), Top(), caption.empty() ? 0 : extent.right, extent.bottom);
+  // Rounded up: a label a pixel narrower than its text would cut the text's last column.
+  const int dpi = Dpi();
+  SetBounds(Left(), Top(), caption.empty() ? 0 : ScaleFromDpiRoundingUp(extent.right, dpi),
+            ScaleFromDpiRoundingUp(extent.bottom, dpi));
 }
 
 HBRUSH TsLabel::OnControlColor(HDC dc) {

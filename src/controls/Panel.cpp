@@ -52,8 +52,9 @@ void TsPanel::PaintWindow(HDC dc) {
   RECT rect;
   GetClientRect(WindowHandle(), &rect);
   FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
-  DrawBevelRing(dc, rect, bevelOuter_, bevelWidth_);
-  DrawBevelRing(dc, rect, bevelInner_, bevelWidth_);
+  const int bevelWidth = ToPixels(bevelWidth_);
+  DrawBevelRing(dc, rect, bevelOuter_, bevelWidth);
+  DrawBevelRing(dc, rect, bevelInner_, bevelWidth);
   for (const TBevel* bevel : bevels_) {
     bevel->Paint(dc);
   }
@@ -79,8 +80,11 @@ void TBevel::SetStyle(TBevelCut style) {
 }
 
 void TBevel::Paint(HDC dc) const {
-  RECT box = bounds_;
-  DrawBevelRing(dc, box, style_, 1);
+  const int left = parent_->ToPixels(bounds_.left);
+  const int top = parent_->ToPixels(bounds_.top);
+  RECT box{left, top, left + parent_->ToPixels(bounds_.right - bounds_.left),
+           top + parent_->ToPixels(bounds_.bottom - bounds_.top)};
+  DrawBevelRing(dc, box, style_, parent_->ToPixels(1));
 }
 
 } // namespace hivelark

@@ -17,6 +17,7 @@ class TsPanel : public TCustomControl {
 public:
   explicit TsPanel(TComponent* owner);
 
+  // The width of each bevel in 96-dpi units.
   void SetBevels(TBevelCut outer, TBevelCut inner, int width = 1);
   TBevelCut BevelOuter() const { return bevelOuter_; }
   TBevelCut BevelInner() const { return bevelInner_; }
@@ -37,8 +38,9 @@ private:
 // The About box's panel is the same control.
 using TPanel = TsPanel;
 
-// A framed box drawn on a panel around a group of controls: lowered (sunken) or raised. It must
-// not outlive its panel (create it after the panel, with the same owner).
+// A framed box drawn on a panel around a group of controls: lowered (sunken) or raised, its bounds
+// and its one-unit line in 96-dpi units of the panel's DPI. It must not outlive its panel (create
+// it after the panel, with the same owner).
 class TBevel : public TComponent {
 public:
   TBevel(TComponent* owner, TsPanel* parent);

@@ -92,6 +92,11 @@ void TsRadioGroup::OnBoundsChanged() {
   ArrangeButtons();
 }
 
+void TsRadioGroup::OnDpiChanged() {
+  // The caption's line has the height of the font at the new DPI.
+  ArrangeButtons();
+}
+
 void TsRadioGroup::OnEnabledChanged() {
   for (TRadioItem* button : buttons_) {
     button->SetEnabled(Enabled());
@@ -109,7 +114,7 @@ int TsRadioGroup::CaptionHeight() {
     height = metrics.tmHeight;
   }
   ReleaseDC(nullptr, screen);
-  return height;
+  return ScaleFromDpiRoundingUp(height, Dpi());
 }
 
 void TsRadioGroup::ArrangeButtons() {
@@ -156,11 +161,12 @@ void TsRadioGroup::PaintWindow(HDC dc) {
   frame.top = extent.cy / 2;
   DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
   if (!caption.empty()) {
-    RECT text{8, 0, 8 + extent.cx + 2, extent.cy};
+    const int textLeft = ToPixels(8);
+    RECT text{textLeft, 0, textLeft + extent.cx + ToPixels(2), extent.cy};
     FillRect(dc, &text, GetSysColorBrush(COLOR_BTNFACE));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(Enabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-    TextOutA(dc, 9, 0, caption.c_str(), static_cast<int>(caption.size()));
+    TextOutA(dc, ToPixels(9), 0, caption.c_str(), static_cast<int>(caption.size()));
   }
 }
 

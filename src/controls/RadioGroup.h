@@ -37,12 +37,14 @@ protected:
   void PaintWindow(HDC dc) override;
   void OnBoundsChanged() override;
   void OnEnabledChanged() override;
+  void OnDpiChanged() override;
   virtual void DoClick();
 
 private:
   friend class TRadioItem;
   void ItemClicked(TRadioItem* item);
   void ArrangeButtons();
+  // The height of the caption's line in 96-dpi units.
   int CaptionHeight();
 
   std::vector<std::string> items_;

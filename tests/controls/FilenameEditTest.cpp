@@ -455,6 +455,24 @@ TEST_F(FilenameEditTest, BoundLabelStandsOnTheFieldAndFollowsIt) {
   checkPlace("moved");
   form->SetFont(std::make_shared<TFont>("Tahoma", 16));
   checkPlace("bigger font");
+  // On a monitor of another DPI it stands on the field still, wide enough for its whole text.
+  const int dpi = form->Dpi() * 2;
+  const RECT frame = RectInParent(form->Handle());
+  SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&frame));
+  checkPlace("new DPI");
+  const RECT labelPlace = RectInParent(label->Handle());
+  const RECT fieldPlace = RectInParent(field->Handle());
+  EXPECT_EQ(labelPlace.left, fieldPlace.left);
+  EXPECT_NEAR(labelPlace.bottom, fieldPlace.top, 1);
+  {
+    WindowDC dc(label->Handle());
+    SelectObjectScope font(dc.get(), label->FontHandle());
+    SIZE text{};
+    GetTextExtentPoint32A(dc.get(), "Execute on event:", 17, &text);
+    EXPECT_GE(labelPlace.right - labelPlace.left, text.cx);
+    EXPECT_GE(labelPlace.bottom - labelPlace.top, text.cy);
+  }
   field->SetEnabled(false);
   EXPECT_FALSE(IsWindowEnabled(label->Handle()));
   field->SetVisible(false);
