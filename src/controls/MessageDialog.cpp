@@ -51,7 +51,8 @@ std::shared_ptr<TFont> SystemMessageFont() {
   if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
     return nullptr;
   }
-  return std::make_shared<TFont>(metrics.lfMessageFont);
+  // The system gives its fonts at the screen's DPI.
+  return std::make_shared<TFont>(metrics.lfMessageFont, GetSysColor(COLOR_WINDOWTEXT), ScreenDpi());
 }
 
 // The width of the OK button's caption on one line, plus its frame. Measured at the first dialog
@@ -98,6 +99,11 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
     SetFont(std::move(font));
   }
 
+  // Measured in pixels of the dialog's DPI with its font there, and laid out in 96-dpi units at the
+  // end, each measure rounded up so that no text comes out larger than its box.
+  const int dpi = Dpi();
+  const auto units = [dpi](int pixels) { return ScaleFromDpiRoundingUp(pixels, dpi); };
+  const int iconSize = ScaleToDpi(kIconSize, dpi);
   WindowDC screen(nullptr);
   SelectObjectScope selectFont(screen.get(), FontHandle());
   SIZE alphabet{0, 0};
@@ -123,17 +129,17 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
   const int textWidth = textBounds.right;
   const int textHeight = textBounds.bottom;
 
-  const int blockWidth = textWidth + horizontalSpacing + kIconSize;
-  const int blockHeight = std::max(textHeight, kIconSize);
+  const int blockWidth = textWidth + horizontalSpacing + iconSize;
+  const int blockHeight = std::max(textHeight, iconSize);
   const int clientWidth = std::max(blockWidth, buttonWidth) + 2 * horizontalMargin;
   const int clientHeight = blockHeight + buttonHeight + verticalSpacing + 2 * verticalMargin;
-  SetClientSize(clientWidth, clientHeight);
+  SetClientSize(units(clientWidth), units(clientHeight));
 
   auto* image =
       new TMessageIcon(this, LoadIconA(nullptr, kind == mkError ? IDI_HAND : IDI_ASTERISK));
   image->SetName("Image");
   image->SetParent(this);
-  image->SetBounds(horizontalMargin, verticalMargin, kIconSize, kIconSize);
+  image->SetBounds(units(horizontalMargin), units(verticalMargin), kIconSize, kIconSize);
 
   auto* message = new TLabel(this);
   message->SetName("Message");
@@ -141,8 +147,8 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
   message->SetWordWrap(true);
   message->SetShowAccelChar(false);
   message->SetText(text);
-  message->SetBounds(horizontalMargin + kIconSize + horizontalSpacing, verticalMargin, textWidth,
-                     textHeight);
+  message->SetBounds(units(horizontalMargin + iconSize + horizontalSpacing), units(verticalMargin),
+                     units(textWidth), units(textHeight));
 
   auto* ok = new TButton(this);
   ok->SetName("OK");
@@ -150,8 +156,9 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
   ok->SetText("OK");
   ok->SetModalResult(mrOk);
   ok->SetDefault(true);
-  ok->SetBounds((clientWidth - buttonWidth) / 2, blockHeight + verticalMargin + verticalSpacing,
-                buttonWidth, buttonHeight);
+  ok->SetBounds(units((clientWidth - buttonWidth) / 2),
+                units(blockHeight + verticalMargin + verticalSpacing), units(buttonWidth),
+                units(buttonHeight));
   SetDefaultButton(ok);
   SetCancelButton(ok);
   SetActiveControl(ok);
