@@ -155,7 +155,8 @@ if version is not None:
         if strings.get(name) != text:
             problems.append("version string %s is %r, not %r" % (name, strings.get(name), text))
 
-# The manifest: common controls 6, the user's own rights, and every Windows version from Vista on.
+# The manifest: common controls 6, the user's own rights, every Windows version from Vista on, and
+# awareness of each monitor's DPI.
 manifest = resource(24, 1)
 if manifest is not None:
     root = ET.fromstring(manifest)
@@ -175,11 +176,16 @@ if manifest is not None:
     for guid, name in windows.items():
         if guid not in supported:
             problems.append("the manifest does not name Windows %s" % name)
+    aware = {e.tag.split("}")[-1]: (e.text or "").strip() for e in root.iter()
+             if e.tag.endswith("}dpiAware") or e.tag.endswith("}dpiAwareness")}
+    if aware.get("dpiAware") != "true/pm" or \
+            aware.get("dpiAwareness") != "PerMonitorV2, PerMonitor":
+        problems.append("the manifest does not declare per-monitor DPI awareness: %s" % aware)
 
 if problems:
     sys.exit(path + ": " + "; ".join(problems))
 print(path + ": PE32 i386 Windows GUI program, stripped, no time stamps, version 1.0.0.0, "
-      "manifest for Windows Vista to 11")
+      "manifest for Windows Vista to 11, aware of each monitor's DPI")
 PY
 
 # Every DLL it imports must come with Windows: the program is shipped as one file.
