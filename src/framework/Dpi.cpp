@@ -35,7 +35,8 @@ int ScaleFromDpiRoundingUp(int pixels, int dpi) {
     return pixels;
   }
   const long long scaled = static_cast<long long>(pixels) * kDesignDpi;
-  return static_cast<int>((scaled + dpi - 1) / dpi);
+  // Division truncates towards zero, which for a negative length is already up.
+  return static_cast<int>(scaled >= 0 ? (scaled + dpi - 1) / dpi : scaled / dpi);
 }
 
 int ScreenDpi() {
