@@ -215,6 +215,41 @@ void TsComboBox::AfterCreateHandle() {
     SetWindowSubclass(info.hwndItem, EditProcedure, kComboEditSubclassId,
                       reinterpret_cast<DWORD_PTR>(this));
   }
+  FitSelectionField();
+}
+
+void TsComboBox::OnDpiChanged() {
+  FitSelectionField();
+}
+
+void TsComboBox::FitSelectionField() {
+  // A closed drop-down box is as tall as its selection field and frame, and the field takes the
+  // height of the font: at 96 dpi that is the layout's height, but a font scaled to another DPI is
+  // not its 96-dpi self scaled, so the field is set to what the scaled height leaves. How a field
+  // height asked for turns into the box's height is the platform's (under Wine it comes out two
+  // pixels taller than asked): what the box still lacks corrects the next request.
+  HWND combo = WindowHandle();
+  const RECT& bounds = DesignedBounds();
+  const int wanted = ToPixels(bounds.bottom - bounds.top);
+  const auto boxHeight = [combo] {
+    RECT window;
+    GetWindowRect(combo, &window);
+    return static_cast<int>(window.bottom - window.top);
+  };
+  const auto field =
+      static_cast<int>(SendMessageA(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  if (field == CB_ERR) {
+    return;
+  }
+  int request = field;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int height = boxHeight();
+    if (height == wanted || request + wanted - height <= 0) {
+      return;
+    }
+    request += wanted - height;
+    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
+  }
 }
 
 bool TsComboBox::OnCommandNotification(WORD code) {

@@ -89,9 +89,12 @@ public:
 protected:
   void CreateParams(TCreateParams& params) override;
   void AfterCreateHandle() override;
+  void OnDpiChanged() override;
   bool OnCommandNotification(WORD code) override;
 
 private:
+  // Makes the closed box as tall as its bounds by the height of its selection field.
+  void FitSelectionField();
   static LRESULT CALLBACK EditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR reference);
   void CompleteTypedText(HWND edit);

@@ -18,6 +18,11 @@ void TsLabel::AfterCreateHandle() {
   FitToText();
 }
 
+void TsLabel::OnDpiChanged() {
+  // The font at the new DPI is not its old self scaled: glyphs are fitted to whole pixels.
+  FitToText();
+}
+
 void TsLabel::FitToText() {
   const std::string caption = Text();
   HDC screen = GetDC(nullptr);

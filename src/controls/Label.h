@@ -14,6 +14,7 @@ public:
 
 protected:
   void AfterCreateHandle() override;
+  void OnDpiChanged() override;
   HBRUSH OnControlColor(HDC dc) override;
 
 private:

@@ -168,6 +168,9 @@ protected:
   // A newly created native window of a descendant that has a hint (forms show hints as tooltips).
   virtual void DescendantCreated(TWindow* descendant);
 
+  // The bounds as last set, whatever the native window made of them (a combo box takes its own
+  // height).
+  const RECT& DesignedBounds() const { return bounds_; }
   // The identifier of a child window (its control ID).
   int ControlId() const { return controlId_; }
   // Changes style bits of an existing native window (or of the one still to be created).

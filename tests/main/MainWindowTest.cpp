@@ -173,10 +173,9 @@ struct Placement {
   int left, top, width, height;
 };
 
-} // namespace
-
-TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem) {
-  const std::vector<Placement> placements = {
+// Where the layout puts the main window's controls, in 96-dpi units.
+std::vector<Placement> LayoutPlacements(TForm1* form) {
+  return {
       {"spnl1", form->spnl1, 0, 0, 503, 305},     {"spnl2", form->spnl2, 0, 305, 503, 197},
       {"combo1", form->combo1, 17, 30, 149, 21},  {"edt1", form->edt1, 172, 30, 313, 21},
       {"srdgrp1", form->srdgrp1, 8, 70, 487, 44}, {"srdgrp2", form->srdgrp2, 8, 116, 487, 47},
@@ -186,7 +185,12 @@ TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem) {
       {"image3", form->image3, 437, 221, 48, 48}, {"stsbr1", form->stsbr1, 1, 177, 501, 19},
       {"mmo1", form->mmo1, 1, 1, 501, 176},
   };
-  for (const Placement& placement : placements) {
+}
+
+} // namespace
+
+TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem) {
+  for (const Placement& placement : LayoutPlacements(form)) {
     SCOPED_TRACE(placement.name);
     EXPECT_EQ(placement.control->Left(), placement.left);
     EXPECT_EQ(placement.control->Top(), placement.top);
@@ -223,6 +227,35 @@ TEST_F(MainWindow, ControlsStandWhereTheLayoutPutsThem) {
   EXPECT_EQ(form->srdgrp1->Button(1)->Left() - form->srdgrp1->Button(0)->Left(), 119);
   EXPECT_EQ(form->srdgrp1->Button(0)->Left(), 8);
   EXPECT_EQ(form->srdgrp2->Button(2)->Left() - form->srdgrp2->Button(1)->Left(), 159);
+}
+
+TEST_F(MainWindow, AtANewDpiEveryControlStandsAtItsUnitsScaledAndEveryCaptionFits) {
+  const int dpi = form->Dpi() * 3 / 2;
+  const RECT frame = RectInParent(form->WindowHandle());
+  SendMessageA(form->WindowHandle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&frame));
+  for (const Placement& placement : LayoutPlacements(form)) {
+    SCOPED_TRACE(placement.name);
+    const RECT place = RectInParent(placement.control->WindowHandle());
+    EXPECT_NEAR(place.left, MulDiv(placement.left, dpi, 96), 1);
+    EXPECT_NEAR(place.top, MulDiv(placement.top, dpi, 96), 1);
+    EXPECT_NEAR(place.right - place.left, MulDiv(placement.width, dpi, 96), 1);
+    EXPECT_NEAR(place.bottom - place.top, MulDiv(placement.height, dpi, 96), 1);
+  }
+  for (TsLabel* label : {form->lbl1, form->lbl5, form->lbl6, form->lbl3, form->lbl4, form->lbl2,
+                         static_cast<TsLabel*>(form->combo1->BoundLabel()),
+                         static_cast<TsLabel*>(form->edt1->BoundLabel()),
+                         static_cast<TsLabel*>(form->edt2->BoundLabel())}) {
+    const std::string caption = label->Caption();
+    SCOPED_TRACE(caption);
+    WindowDC dc(label->WindowHandle());
+    SelectObjectScope font(dc.get(), label->FontHandle());
+    RECT text{0, 0, 0, 0};
+    DrawTextA(dc.get(), caption.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+    const RECT place = RectInParent(label->WindowHandle());
+    EXPECT_GE(place.right - place.left, text.right);
+    EXPECT_GE(place.bottom - place.top, text.bottom);
+  }
 }
 
 TEST_F(MainWindow, InitialState) {
