@@ -11,6 +11,10 @@ be rebuilt on any machine and come out byte for byte the same every time:
   about.bmp          147 x 110 picture of the About box
   check.png          36 x 18 check-mark glyph of the About box's OK button, normal and greyed
 
+The pictures other than the icon are also drawn for displays scaled to 125, 150 and 200 percent, as
+NAME-125.png and so on: each size rounded once from its 96-dpi size (half up, as the program rounds),
+so that the program finds the picture for its scale exactly as large as the control it fills.
+
 Usage: make-artwork.py [--out DIR]   (default: the resources/ folder next to this script's folder)
 """
 
@@ -23,6 +27,19 @@ import zlib
 # Sub-scanlines per pixel row. Horizontal coverage is computed exactly, so 16 rows are plenty for
 # smooth edges even on the 16 px icon.
 SUBROWS = 16
+
+# Display scales in percent that get pictures of their own; 100 keeps the plain file names.
+SCALES = (100, 125, 150, 200)
+
+
+def scaled_size(pixels, percent):
+    """A 96-dpi length at a display scale, rounded half up."""
+    return (pixels * percent * 2 + 100) // 200
+
+
+def scaled_name(name, percent):
+    stem, extension = os.path.splitext(name)
+    return name if percent == 100 else f"{stem}-{percent}{extension}"
 
 
 # ---------------------------------------------------------------------------------------------
@@ -582,8 +599,8 @@ BUTTON_COLOURS = {
 }
 
 
-def draw_button(base):
-    canvas = Canvas(48, 48)
+def draw_button(base, percent=100):
+    canvas = Canvas(scaled_size(48, percent), scaled_size(48, percent), percent / 100.0)
     cx, cy, radius = 24.0, 23.0, 21.0
     white = colour("#ffffff")
     canvas.fill([circle(cx, cy + 1.5, radius + 2.5)], soft(circle_distance(cx, cy + 1.6, radius - 0.5),
@@ -634,19 +651,20 @@ def draw_arrow(canvas, dx, dy):
                 linear(0, 1 + dy, 0, 8 + dy, [(0, colour("#8cc4ff")), (1, colour("#2a63d4"))]))
 
 
-def draw_folder_strip():
+def draw_folder_strip(percent=100):
     """Three images side by side above their masks: the picture at rest twice (the left copy stands
     for a state the plain button never draws), then pressed: moved a pixel right and down and a
     little darker. A mask pixel tells per channel how much of the background shows through (0 none,
     255 all), so a button draws picture * (255 - mask) / 255 + background * mask / 255; the
     picture's colours are therefore not premultiplied, and black where the mask is 255."""
+    width, height, scale = scaled_size(20, percent), scaled_size(17, percent), percent / 100.0
     images = []
-    for shift, darken in ((0, 1.0), (0, 1.0), (1, 0.85)):
-        canvas = Canvas(20, 17)
+    for shift, darken in ((0, 1.0), (0, 1.0), (scaled_size(1, percent) / scale, 0.85)):
+        canvas = Canvas(width, height, scale)
         draw_folder(canvas, shift, shift)
         images.append(canvas.straight_rgba(darken))
-    picture_rows = [[px[:3] for image in images for px in image[row]] for row in range(17)]
-    mask_rows = [[(255 - px[3],) * 3 for image in images for px in image[row]] for row in range(17)]
+    picture_rows = [[px[:3] for image in images for px in image[row]] for row in range(height)]
+    mask_rows = [[(255 - px[3],) * 3 for image in images for px in image[row]] for row in range(height)]
     return picture_rows + mask_rows
 
 
@@ -654,8 +672,8 @@ def draw_folder_strip():
 # About box picture, 147 x 110 pixels of which the top-left 145 x 105 are shown.
 
 
-def draw_about():
-    canvas = Canvas(147, 110)
+def draw_about(percent=100):
+    canvas = Canvas(scaled_size(147, percent), scaled_size(110, percent), percent / 100.0)
     canvas.fill([rectangle(0, 0, 147, 110)], linear(0, 0, 0, 110, [(0, colour("#fffaf0")), (1, colour("#f6d48e"))]))
     canvas.fill([rectangle(0, 0, 147, 110)], radial(40, 30, 90, 70, [(0, colour("#ffffff", 0.7)),
                                                                       (1, colour("#ffffff", 0.0))]))
@@ -791,10 +809,12 @@ def draw_check(canvas, dx, tint):
     canvas.fill(stroke([(x - 0.3, y - 0.6) for x, y in path], 0.9), colour("#ffffff", 0.55))
 
 
-def draw_check_glyph():
-    canvas = Canvas(36, 18)
+def draw_check_glyph(percent=100):
+    side, scale = scaled_size(18, percent), percent / 100.0
+    canvas = Canvas(2 * side, side, scale)
     draw_check(canvas, 0, lambda c: c)
-    draw_check(canvas, 18, grey_version)
+    # The greyed twin starts at a whole pixel, so that each half is one image of `side` pixels.
+    draw_check(canvas, side / scale, grey_version)
     return canvas.straight_rgba()
 
 
@@ -815,11 +835,13 @@ def main():
     out = parser.parse_args().out
 
     write(os.path.join(out, "Hivelark.ico"), ico_bytes([(size, draw_icon(size)) for size in (256, 64, 48, 32, 24, 16)]))
-    for name, base in BUTTON_COLOURS.items():
-        write(os.path.join(out, "buttons", name + ".png"), png_bytes(draw_button(base)))
-    write(os.path.join(out, "folder.bmp"), bmp24_bytes(draw_folder_strip()))
-    write(os.path.join(out, "about.bmp"), bmp24_bytes(draw_about()))
-    write(os.path.join(out, "check.png"), png_bytes(draw_check_glyph()))
+    for percent in SCALES:
+        for name, base in BUTTON_COLOURS.items():
+            write(os.path.join(out, "buttons", scaled_name(name + ".png", percent)),
+                  png_bytes(draw_button(base, percent)))
+        write(os.path.join(out, scaled_name("folder.bmp", percent)), bmp24_bytes(draw_folder_strip(percent)))
+        write(os.path.join(out, scaled_name("about.bmp", percent)), bmp24_bytes(draw_about(percent)))
+        write(os.path.join(out, scaled_name("check.png", percent)), png_bytes(draw_check_glyph(percent)))
 
 
 if __name__ == "__main__":
