@@ -15,19 +15,29 @@ void CloseTheme(HTHEME theme) {
 }
 using UniqueTheme = UniqueResource<HTHEME, CloseTheme>;
 
-// Between the frame and the focus rectangle of a button without visual styles.
+// Between the frame and the focus rectangle of a button without visual styles, in 96-dpi units.
 constexpr int kClassicFocusInset = 4;
-// Between the glyph and the caption.
+// Between the glyph and the caption, in 96-dpi units.
 constexpr int kGlyphSpacing = 4;
 
 } // namespace
 
 TsBitBtn::TsBitBtn(TComponent* owner) : TButton(owner) {}
 
-void TsBitBtn::SetGlyph(AlphaPicture glyph, int numGlyphs) {
-  glyph_ = std::move(glyph);
+void TsBitBtn::SetGlyph(std::string name, int numGlyphs) {
+  glyphName_ = std::move(name);
   numGlyphs_ = std::max(numGlyphs, 1);
+  glyphDpi_ = 0;
+  FitGlyphToDpi();
   Invalidate();
+}
+
+void TsBitBtn::FitGlyphToDpi() {
+  if (!glyphName_.empty() && glyphDpi_ != Dpi()) {
+    glyphDpi_ = Dpi();
+    glyph_ =
+        AlphaPicture::FromArtwork(GetModuleHandleA(nullptr), glyphName_, glyphDpi_, numGlyphs_);
+  }
 }
 
 void TsBitBtn::CreateParams(TCreateParams& params) {
@@ -45,6 +55,7 @@ LRESULT TsBitBtn::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool TsBitBtn::OnDrawItem(DRAWITEMSTRUCT* item) {
+  FitGlyphToDpi();
   const RECT content = DrawFrame(item->hDC, item->rcItem, item->itemState);
   DrawContent(item->hDC, item->rcItem, item->itemState);
   if ((item->itemState & ODS_FOCUS) != 0 && (item->itemState & ODS_NOFOCUSRECT) == 0) {
@@ -85,7 +96,7 @@ RECT TsBitBtn::DrawFrame(HDC dc, const RECT& bounds, UINT itemState) {
   }
   DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
   RECT content = bounds;
-  InflateRect(&content, -kClassicFocusInset, -kClassicFocusInset);
+  InflateRect(&content, -ToPixels(kClassicFocusInset), -ToPixels(kClassicFocusInset));
   return content;
 }
 
@@ -102,7 +113,7 @@ void TsBitBtn::DrawContent(HDC dc, const RECT& bounds, UINT itemState) {
   }
   const int glyphWidth = glyph_.empty() ? 0 : glyph_.width() / numGlyphs_;
   const int glyphHeight = glyph_.empty() ? 0 : glyph_.height();
-  const int gap = glyphWidth > 0 && !caption.empty() ? kGlyphSpacing : 0;
+  const int gap = glyphWidth > 0 && !caption.empty() ? ToPixels(kGlyphSpacing) : 0;
   const int blockWidth = glyphWidth + gap + textExtent.right;
 
   RECT area = bounds;

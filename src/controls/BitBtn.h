@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace hivelark {
 
 // A push button with a picture left of its caption, the two centred together. The glyph holds
@@ -15,7 +17,8 @@ class TsBitBtn : public TButton {
 public:
   explicit TsBitBtn(TComponent* owner);
 
-  void SetGlyph(AlphaPicture glyph, int numGlyphs);
+  // Shows the PNG artwork `name` of the program, at its size for the button's DPI.
+  void SetGlyph(std::string name, int numGlyphs);
   const AlphaPicture& Glyph() const { return glyph_; }
   int NumGlyphs() const { return numGlyphs_; }
 
@@ -28,7 +31,11 @@ private:
   // Draws the frame of the button's state and returns the rectangle its content may fill.
   RECT DrawFrame(HDC dc, const RECT& bounds, UINT itemState);
   void DrawContent(HDC dc, const RECT& bounds, UINT itemState);
+  // Loads the glyph again when the button's DPI is not the one it was loaded for.
+  void FitGlyphToDpi();
 
+  std::string glyphName_;
+  int glyphDpi_ = 0;
   AlphaPicture glyph_;
   int numGlyphs_ = 1;
 };

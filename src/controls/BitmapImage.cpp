@@ -1,19 +1,31 @@
 #include "controls/BitmapImage.h"
 
+#include "imaging/ResourcePictures.h"
+
 #include <algorithm>
 
 namespace hivelark {
 
 TBitmapImage::TBitmapImage(TComponent* owner) : TPaintedControl(owner) {}
 
-void TBitmapImage::SetBitmap(UniqueBitmap bitmap) {
-  bitmap_ = std::move(bitmap);
+void TBitmapImage::SetBitmap(std::string name) {
+  bitmapName_ = std::move(name);
+  bitmapDpi_ = 0;
+  FitBitmapToDpi();
+  Invalidate();
+}
+
+void TBitmapImage::FitBitmapToDpi() {
+  if (bitmapName_.empty() || bitmapDpi_ == Dpi()) {
+    return;
+  }
+  bitmapDpi_ = Dpi();
+  bitmap_ = LoadBitmapArtwork(GetModuleHandleA(nullptr), bitmapName_, bitmapDpi_);
   size_ = {0, 0};
   BITMAP description{};
-  if (bitmap_ && GetObjectA(bitmap_.get(), sizeof(description), &description) != 0) {
+  if (GetObjectA(bitmap_.get(), sizeof(description), &description) != 0) {
     size_ = {description.bmWidth, description.bmHeight};
   }
-  Invalidate();
 }
 
 void TBitmapImage::CreateParams(TCreateParams& params) {
@@ -22,6 +34,7 @@ void TBitmapImage::CreateParams(TCreateParams& params) {
 }
 
 void TBitmapImage::Paint(HDC dc, const RECT& client) {
+  FitBitmapToDpi();
   if (!bitmap_) {
     return;
   }

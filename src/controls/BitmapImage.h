@@ -5,17 +5,19 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace hivelark {
 
-// A picture from a plain bitmap, drawn at its own size from the control's top-left corner: a
-// bitmap larger than the control is cut off at the right and bottom, one smaller leaves the
-// parent's background showing around it. Reports the mouse like every painted control. Main
-// thread only.
+// A picture from a plain bitmap, the program's BITMAP artwork at its size for the control's DPI,
+// drawn at that size from the control's top-left corner: a bitmap larger than the control is cut
+// off at the right and bottom, one smaller leaves the parent's background showing around it.
+// Reports the mouse like every painted control. Main thread only.
 class TBitmapImage : public TPaintedControl {
 public:
   explicit TBitmapImage(TComponent* owner);
 
-  void SetBitmap(UniqueBitmap bitmap);
+  void SetBitmap(std::string name);
   HBITMAP Bitmap() const { return bitmap_.get(); }
 
 protected:
@@ -23,6 +25,11 @@ protected:
   void Paint(HDC dc, const RECT& client) override;
 
 private:
+  // Loads the bitmap again when the control's DPI is not the one it was loaded for.
+  void FitBitmapToDpi();
+
+  std::string bitmapName_;
+  int bitmapDpi_ = 0;
   UniqueBitmap bitmap_;
   SIZE size_{0, 0};
 };

@@ -69,8 +69,18 @@ bool IsAcceptableFileName(const std::string& name) {
 TsEditButton::TsEditButton(TComponent* owner) : TMouseControl(owner) {}
 
 void TsEditButton::SetDefaultGlyph(const std::string& pictureName) {
-  picture_ = pictureName.empty() ? TMaskedPicture() : TMaskedPicture(PictureResource(pictureName));
+  pictureName_ = pictureName.empty() ? std::string() : PictureResource(pictureName);
+  picture_ = TMaskedPicture();
+  pictureDpi_ = 0;
+  FitPictureToDpi();
   Invalidate();
+}
+
+void TsEditButton::FitPictureToDpi() {
+  if (!pictureName_.empty() && pictureDpi_ != Dpi()) {
+    pictureDpi_ = Dpi();
+    picture_ = TMaskedPicture(pictureName_, pictureDpi_);
+  }
 }
 
 void TsEditButton::CreateParams(TCreateParams& params) {
@@ -106,6 +116,7 @@ void TsEditButton::PaintWindow(HDC dc) {
   } else if (MouseInside() || Held()) {
     DrawEdge(dc, &client, BDR_RAISEDINNER, BF_RECT);
   }
+  FitPictureToDpi();
   if (picture_.Empty()) {
     return;
   }

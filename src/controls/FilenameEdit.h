@@ -26,8 +26,8 @@ public:
 
   // The field's own picture, by the picture name of the control library.
   void SetDefaultGlyph(const std::string& pictureName);
-  // The width of one image of the picture shown; 0 without a picture.
-  int PictureWidth() const { return picture_.Empty() ? 0 : picture_.ImageWidth(); }
+  // The width of one image of the picture shown, in 96-dpi units; 0 without a picture.
+  int PictureWidth() const { return picture_.Empty() ? 0 : picture_.DesignImageWidth(); }
 
 protected:
   void CreateParams(TCreateParams& params) override;
@@ -37,7 +37,11 @@ protected:
 
 private:
   void PaintWindow(HDC dc) override;
+  // Loads the picture again when the button's DPI is not the one it was loaded for.
+  void FitPictureToDpi();
 
+  std::string pictureName_;
+  int pictureDpi_ = 0;
   TMaskedPicture picture_;
 };
 

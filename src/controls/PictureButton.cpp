@@ -4,9 +4,18 @@ namespace hivelark {
 
 TImage::TImage(TComponent* owner) : TButton(owner) {}
 
-void TImage::SetPicture(AlphaPicture picture) {
-  picture_ = std::move(picture);
+void TImage::SetPicture(std::string name) {
+  pictureName_ = std::move(name);
+  pictureDpi_ = 0;
+  FitPictureToDpi();
   Invalidate();
+}
+
+void TImage::FitPictureToDpi() {
+  if (!pictureName_.empty() && pictureDpi_ != Dpi()) {
+    pictureDpi_ = Dpi();
+    picture_ = AlphaPicture::FromArtwork(GetModuleHandleA(nullptr), pictureName_, pictureDpi_);
+  }
 }
 
 void TImage::CreateParams(TCreateParams& params) {
@@ -85,6 +94,7 @@ bool TImage::OnDrawItem(DRAWITEMSTRUCT* item) {
   const bool focusRectangle = ShowsFocusRectangle(item->itemState);
   // Every state draws the whole button: background, picture and, with the keyboard in use, the
   // focus rectangle around it.
+  FitPictureToDpi();
   PaintOffScreen(item->hDC, bounds, [&](HDC dc) {
     PaintParentBackground(*this, dc, bounds);
     picture_.Draw(dc, bounds.left, bounds.top);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace hivelark {
 
 // A picture that acts as a push button. It is the platform's button, owner-drawn, so that the
@@ -17,7 +19,8 @@ class TImage : public TButton {
 public:
   explicit TImage(TComponent* owner);
 
-  void SetPicture(AlphaPicture picture);
+  // Shows the PNG artwork `name` of the program, at its size for the button's DPI.
+  void SetPicture(std::string name);
   const AlphaPicture& Picture() const { return picture_; }
 
   // Whether the mouse is over the picture (between its first move and its leaving).
@@ -33,7 +36,11 @@ protected:
 
 private:
   bool ShowsFocusRectangle(UINT itemState) const;
+  // Loads the picture again when the button's DPI is not the one it was loaded for.
+  void FitPictureToDpi();
 
+  std::string pictureName_;
+  int pictureDpi_ = 0;
   AlphaPicture picture_;
   bool mouseInside_ = false;
 };

@@ -18,20 +18,28 @@ BITMAPINFO TopDownBitmapInfo(int width, int height) {
   return info;
 }
 
-AlphaPicture::AlphaPicture(const Picture& picture)
-    : width_(picture.width), height_(picture.height) {
+UniqueBitmap TopDownBitmap(const Picture& picture) {
   const BITMAPINFO info = TopDownBitmapInfo(picture.width, picture.height);
   void* bits = nullptr;
-  bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap_ || bits == nullptr) {
+  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || bits == nullptr) {
     throw Exception(Format("Cannot create a %d x %d picture bitmap: %s", picture.width,
                            picture.height, SystemErrorMessage(GetLastError()).c_str()));
   }
   std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * sizeof(picture.pixels[0]));
+  return bitmap;
 }
+
+AlphaPicture::AlphaPicture(const Picture& picture)
+    : bitmap_(TopDownBitmap(picture)), width_(picture.width), height_(picture.height) {}
 
 AlphaPicture AlphaPicture::FromResource(HMODULE module, const char* name) {
   return AlphaPicture(ReadPngResource(module, name));
+}
+
+AlphaPicture AlphaPicture::FromArtwork(HMODULE module, const std::string& name, int dpi,
+                                       int columns) {
+  return AlphaPicture(ReadPngArtwork(module, name, dpi, columns));
 }
 
 void AlphaPicture::Draw(HDC target, int x, int y) const {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // A picture with per-pixel transparency, kept as a bitmap for repeated painting. Main thread (it
 // holds a GDI object and draws into the caller's device contexts).
 namespace hivelark {
@@ -12,6 +14,9 @@ namespace hivelark {
 // The description of a 32-bit bitmap whose rows run top-down (as decoded pictures and masks do),
 // for DIB sections and SetDIBitsToDevice.
 BITMAPINFO TopDownBitmapInfo(int width, int height);
+
+// A 32-bit top-down DIB section holding `picture`'s pixels as they are.
+UniqueBitmap TopDownBitmap(const Picture& picture);
 
 class AlphaPicture {
 public:
@@ -21,6 +26,10 @@ public:
   explicit AlphaPicture(const Picture& picture);
   // The PNG picture of the RCDATA resource `name` of `module`.
   static AlphaPicture FromResource(HMODULE module, const char* name);
+  // The PNG artwork `name` of `module` at its size for `dpi` (see ReadPngArtwork), `columns`
+  // images side by side.
+  static AlphaPicture FromArtwork(HMODULE module, const std::string& name, int dpi,
+                                  int columns = 1);
 
   int width() const { return width_; }
   int height() const { return height_; }

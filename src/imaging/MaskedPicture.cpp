@@ -1,35 +1,68 @@
 #include "imaging/MaskedPicture.h"
 
-#include "framework/Exception.h"
+#include "framework/Dpi.h"
+#include "imaging/Resample.h"
 #include "imaging/ResourcePictures.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace hivelark {
+namespace {
 
-TMaskedPicture::TMaskedPicture(const std::string& name) {
-  const UniqueBitmap bitmap = LoadBitmapResource(GetModuleHandleA(nullptr), name.c_str());
-  DIBSECTION section{};
-  if (GetObjectA(bitmap.get(), sizeof(section), &section) != sizeof(section) ||
-      section.dsBm.bmBitsPixel != 24 || section.dsBm.bmBits == nullptr) {
-    throw Exception(Format("Bitmap resource \"%s\" is not a 24-bit picture", name.c_str()));
-  }
-  width_ = section.dsBm.bmWidth;
-  height_ = section.dsBm.bmHeight;
-  const int stride = section.dsBm.bmWidthBytes;
-  const bool bottomUp = section.dsBmih.biHeight > 0;
-  const auto* bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
-  pixels_.resize(static_cast<size_t>(width_) * height_ * 3);
-  for (int y = 0; y < height_; ++y) {
-    const std::uint8_t* row =
-        bits + static_cast<ptrdiff_t>(bottomUp ? height_ - 1 - y : y) * stride;
-    std::memcpy(&pixels_[static_cast<size_t>(y) * width_ * 3], row,
-                static_cast<size_t>(width_) * 3);
+int Channel(std::uint32_t pixel, int c) {
+  return static_cast<int>((pixel >> (8 * c)) & 0xFF);
+}
+
+} // namespace
+
+TMaskedPicture::TMaskedPicture(const std::string& name, int dpi) {
+  const ArtworkChoice choice = ChooseArtwork(name, dpi);
+  pixels_ = ReadBitmapResourcePixels(GetModuleHandleA(nullptr), choice.resource.c_str());
+  designImageWidth_ = ArtworkDesignLength(ImageWidth(), choice.percent);
+  const int imageWidth = ScaleToDpi(designImageWidth_, dpi);
+  const int imageHeight = ScaleToDpi(ArtworkDesignLength(ImageHeight(), choice.percent), dpi);
+  if (imageWidth != ImageWidth() || imageHeight != ImageHeight()) {
+    Resize(imageWidth, imageHeight);
   }
 }
 
-const std::uint8_t* TMaskedPicture::Pixel(int x, int y) const {
-  return &pixels_[(static_cast<size_t>(y) * width_ + x) * 3];
+void TMaskedPicture::Resize(int imageWidth, int imageHeight) {
+  const int width = pixels_.width;
+  const int height = ImageHeight();
+  Picture shown{width, height, std::vector<std::uint32_t>(static_cast<size_t>(width) * height)};
+  Picture masks{width, height, std::vector<std::uint32_t>(static_cast<size_t>(width) * height)};
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t picture = pixels_.At(x, y);
+      const std::uint32_t mask = pixels_.At(x, y + height);
+      std::uint32_t weighed = 0;
+      for (int c = 0; c < 3; ++c) {
+        weighed |= static_cast<std::uint32_t>(Channel(picture, c) * (255 - Channel(mask, c)) / 255)
+                   << (8 * c);
+      }
+      shown.pixels[static_cast<size_t>(y) * width + x] = weighed;
+      masks.pixels[static_cast<size_t>(y) * width + x] = mask;
+    }
+  }
+  shown = ResizeImages(shown, 3, 1, imageWidth, imageHeight);
+  masks = ResizeImages(masks, 3, 1, imageWidth, imageHeight);
+  pixels_ = {shown.width, 2 * imageHeight,
+             std::vector<std::uint32_t>(static_cast<size_t>(shown.width) * 2 * imageHeight)};
+  for (int y = 0; y < imageHeight; ++y) {
+    for (int x = 0; x < shown.width; ++x) {
+      const std::uint32_t weighed = shown.At(x, y);
+      const std::uint32_t mask = masks.At(x, y);
+      std::uint32_t picture = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int showing = 255 - Channel(mask, c);
+        const int value =
+            showing == 0 ? 0 : std::min(255, (Channel(weighed, c) * 255 + showing / 2) / showing);
+        picture |= static_cast<std::uint32_t>(value) << (8 * c);
+      }
+      pixels_.pixels[static_cast<size_t>(y) * shown.width + x] = picture;
+      pixels_.pixels[static_cast<size_t>(y + imageHeight) * shown.width + x] = mask;
+    }
+  }
 }
 
 std::vector<std::uint32_t> TMaskedPicture::Compose(int index, COLORREF background) const {
@@ -40,11 +73,12 @@ std::vector<std::uint32_t> TMaskedPicture::Compose(int index, COLORREF backgroun
   std::vector<std::uint32_t> result(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const std::uint8_t* picture = Pixel(index * width + x, y);
-      const std::uint8_t* mask = Pixel(index * width + x, y + height);
+      const std::uint32_t picture = pixels_.At(index * width + x, y);
+      const std::uint32_t mask = pixels_.At(index * width + x, y + height);
       std::uint32_t pixel = 0;
       for (int c = 0; c < 3; ++c) {
-        const int mixed = picture[c] * (255 - mask[c]) / 255 + backgroundChannel[c] * mask[c] / 255;
+        const int mixed = Channel(picture, c) * (255 - Channel(mask, c)) / 255 +
+                          backgroundChannel[c] * Channel(mask, c) / 255;
         pixel |= static_cast<std::uint32_t>(mixed) << (8 * c);
       }
       result[static_cast<size_t>(y) * width + x] = pixel;

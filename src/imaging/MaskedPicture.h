@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/PngReader.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -14,23 +16,27 @@ namespace hivelark {
 class TMaskedPicture {
 public:
   TMaskedPicture() = default;
-  // Loads the 24-bit BITMAP resource `name` of the program.
-  explicit TMaskedPicture(const std::string& name);
+  // Loads the 24-bit BITMAP artwork `name` of the program at its size for `dpi` (see
+  // ChooseArtwork).
+  explicit TMaskedPicture(const std::string& name, int dpi = 96);
 
-  int ImageWidth() const { return width_ / 3; }
-  int ImageHeight() const { return height_ / 2; }
-  bool Empty() const { return width_ == 0; }
+  int ImageWidth() const { return pixels_.width / 3; }
+  int ImageHeight() const { return pixels_.height / 2; }
+  // The width of an image at 96 dpi, whatever the DPI it was loaded for.
+  int DesignImageWidth() const { return designImageWidth_; }
+  bool Empty() const { return pixels_.width == 0; }
 
   // Image `index` (0 to 2) laid over `background`, as top-down 32-bit pixels (0x00RRGGBB).
   std::vector<std::uint32_t> Compose(int index, COLORREF background) const;
 
 private:
-  // Blue, green and red bytes of pixel (x, y), counted from the top.
-  const std::uint8_t* Pixel(int x, int y) const;
+  // Resizes the images and their masks together: each image's colours weighed by how much of
+  // them shows, so that the edges keep their colour when pixels of picture and background blend.
+  void Resize(int imageWidth, int imageHeight);
 
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<std::uint8_t> pixels_;
+  // The images' rows over the masks' rows.
+  Picture pixels_;
+  int designImageWidth_ = 0;
 };
 
 } // namespace hivelark

@@ -1,6 +1,18 @@
 #include "imaging/ResourcePictures.h"
 
+#include "framework/Dpi.h"
+#include "imaging/AlphaPicture.h"
+#include "imaging/Resample.h"
+
+#include <cstring>
+
 namespace hivelark {
+namespace {
+
+// The display scales that have artwork of their own, in percent, smallest first.
+constexpr int kArtworkPercents[] = {100, 125, 150, 200};
+
+} // namespace
 
 Picture ReadPngResource(HMODULE module, const char* name) {
   HRSRC resource = FindResourceA(module, name, RT_RCDATA);
@@ -31,6 +43,87 @@ UniqueBitmap LoadBitmapResource(HMODULE module, const char* name) {
                                SystemErrorMessage(GetLastError()).c_str()));
   }
   return bitmap;
+}
+
+namespace {
+
+// The pixels of a 24-bit DIB section, top row first, each opaque (alpha 255).
+Picture PixelsOf(HBITMAP bitmap, const char* name) {
+  DIBSECTION section{};
+  if (GetObjectA(bitmap, sizeof(section), &section) != sizeof(section) ||
+      section.dsBm.bmBitsPixel != 24 || section.dsBm.bmBits == nullptr) {
+    throw EPictureError(Format("Bitmap resource \"%s\" is not a 24-bit picture", name));
+  }
+  Picture picture;
+  picture.width = section.dsBm.bmWidth;
+  picture.height = section.dsBm.bmHeight;
+  picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
+  const bool bottomUp = section.dsBmih.biHeight > 0;
+  const auto* bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
+  for (int y = 0; y < picture.height; ++y) {
+    const std::uint8_t* row = bits + static_cast<ptrdiff_t>(bottomUp ? picture.height - 1 - y : y) *
+                                         section.dsBm.bmWidthBytes;
+    for (int x = 0; x < picture.width; ++x) {
+      const std::uint8_t* pixel = row + static_cast<ptrdiff_t>(x) * 3;
+      picture.pixels[static_cast<size_t>(y) * picture.width + x] =
+          0xFF000000u | static_cast<std::uint32_t>(pixel[2]) << 16 |
+          static_cast<std::uint32_t>(pixel[1]) << 8 | pixel[0];
+    }
+  }
+  return picture;
+}
+
+} // namespace
+
+Picture ReadBitmapResourcePixels(HMODULE module, const char* name) {
+  return PixelsOf(LoadBitmapResource(module, name).get(), name);
+}
+
+// The artwork's sides were rounded to the nearest pixel from the 96-dpi sides, off by half a pixel
+// at most, which is under half a pixel at 100 %: rounding back gives the 96-dpi side exactly.
+int ArtworkDesignLength(int pixels, int percent) {
+  return (pixels * 200 + percent) / (2 * percent);
+}
+
+ArtworkChoice ChooseArtwork(const std::string& name, int dpi) {
+  int chosen = kArtworkPercents[std::size(kArtworkPercents) - 1];
+  for (int percent : kArtworkPercents) {
+    if (percent * kDesignDpi >= dpi * 100) {
+      chosen = percent;
+      break;
+    }
+  }
+  return {chosen == 100 ? name : name + "_" + std::to_string(chosen), chosen};
+}
+
+Picture FitArtworkToDpi(Picture picture, int percent, int dpi, int columns, int rows) {
+  const int imageWidth = ScaleToDpi(ArtworkDesignLength(picture.width / columns, percent), dpi);
+  const int imageHeight = ScaleToDpi(ArtworkDesignLength(picture.height / rows, percent), dpi);
+  if (imageWidth * columns == picture.width && imageHeight * rows == picture.height) {
+    return picture;
+  }
+  return ResizeImages(picture, columns, rows, imageWidth, imageHeight);
+}
+
+Picture ReadPngArtwork(HMODULE module, const std::string& name, int dpi, int columns) {
+  const ArtworkChoice choice = ChooseArtwork(name, dpi);
+  return FitArtworkToDpi(ReadPngResource(module, choice.resource.c_str()), choice.percent, dpi,
+                         columns);
+}
+
+UniqueBitmap LoadBitmapArtwork(HMODULE module, const std::string& name, int dpi) {
+  const ArtworkChoice choice = ChooseArtwork(name, dpi);
+  UniqueBitmap bitmap = LoadBitmapResource(module, choice.resource.c_str());
+  BITMAP description{};
+  GetObjectA(bitmap.get(), sizeof(description), &description);
+  const int width = ScaleToDpi(ArtworkDesignLength(description.bmWidth, choice.percent), dpi);
+  const int height = ScaleToDpi(ArtworkDesignLength(description.bmHeight, choice.percent), dpi);
+  if (width == description.bmWidth && height == description.bmHeight) {
+    // Drawn for this scale: the resource as the platform loads it.
+    return bitmap;
+  }
+  return TopDownBitmap(
+      ResizeImages(PixelsOf(bitmap.get(), choice.resource.c_str()), 1, 1, width, height));
 }
 
 } // namespace hivelark

@@ -145,7 +145,7 @@ TImage* TForm1::AddPictureButton(const char* resource, int left, const char* hin
   picture->SetHint(hint);
   // The caption shown under the picture names it for screen readers.
   picture->SetText(caption);
-  picture->SetPicture(AlphaPicture::FromResource(GetModuleHandleA(nullptr), resource));
+  picture->SetPicture(resource);
   return picture;
 }
 

@@ -92,8 +92,7 @@ TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
   sBitBtn1->SetText("OK");
   sBitBtn1->SetModalResult(mrOk);
   sBitBtn1->SetDefault(true);
-  sBitBtn1->SetGlyph(AlphaPicture::FromResource(GetModuleHandleA(nullptr), "CHECKMARK"),
-                     kCheckMarkGlyphs);
+  sBitBtn1->SetGlyph("CHECKMARK", kCheckMarkGlyphs);
   SetDefaultButton(sBitBtn1);
   SetActiveControl(sBitBtn1);
 
@@ -101,7 +100,7 @@ TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
   Image1->SetName("Image1");
   Image1->SetParent(Panel1);
   Image1->SetBounds(71, 104, 145, 105);
-  Image1->SetBitmap(LoadBitmapResource(GetModuleHandleA(nullptr), "ABOUTPICTURE"));
+  Image1->SetBitmap("ABOUTPICTURE");
   Image1->SetHint(kWebPageAddress);
   Image1->OnClick = [this](TComponent* sender) { Image1Click(sender); };
   Image1->OnMouseMove = [this](TComponent* sender, TShiftState shift, int x, int y) {

@@ -1,5 +1,7 @@
 #include "PngTestFiles.h"
 #include "imaging/AlphaPicture.h"
+#include "imaging/MaskedPicture.h"
+#include "imaging/Resample.h"
 #include "imaging/ResourcePictures.h"
 
 #include <gtest/gtest.h>
@@ -147,6 +149,67 @@ TEST(ProgramPictures, AMissingResourceIsAnErrorNamingIt) {
       EXPECT_NE(std::string(error.what()).find("\"NO_SUCH_PICTURE\""), std::string::npos)
           << error.what();
     }
+  }
+}
+
+// At the scales that have artwork of their own the picture is that artwork untouched; between
+// them (175 %) and beyond them (250 %) one is resized to the size the DPI gives.
+TEST(ProgramPictures, EveryPictureComesAtItsSizeForTheDpi) {
+  const HMODULE program = GetModuleHandleA(nullptr);
+  for (int dpi : {96, 120, 144, 168, 192, 240}) {
+    SCOPED_TRACE(dpi);
+    const auto scaled = [dpi](int units) { return MulDiv(units, dpi, 96); };
+    const Picture button = ReadPngArtwork(program, "BTN_SAVE", dpi);
+    EXPECT_EQ(button.width, scaled(48));
+    EXPECT_EQ(button.height, scaled(48));
+    const Picture check = ReadPngArtwork(program, "CHECKMARK", dpi, 2);
+    EXPECT_EQ(check.width, 2 * scaled(18));
+    EXPECT_EQ(check.height, scaled(18));
+    const TMaskedPicture folder("SF", dpi);
+    EXPECT_EQ(folder.ImageWidth(), scaled(20));
+    EXPECT_EQ(folder.ImageHeight(), scaled(17));
+    EXPECT_EQ(folder.DesignImageWidth(), 20);
+    BITMAP about{};
+    ASSERT_NE(
+        GetObjectA(LoadBitmapArtwork(program, "ABOUTPICTURE", dpi).get(), sizeof(about), &about),
+        0);
+    EXPECT_EQ(about.bmWidth, scaled(147));
+    EXPECT_EQ(about.bmHeight, scaled(110));
+
+    const ArtworkChoice choice = ChooseArtwork("BTN_SAVE", dpi);
+    if (choice.percent * 96 == dpi * 100) {
+      EXPECT_EQ(button.pixels, ReadPngResource(program, choice.resource.c_str()).pixels);
+    }
+  }
+}
+
+// Two images side by side, an opaque black and white one and a transparent one: resized, neither
+// takes pixels of the other, and the black and white edge turns to greys, not steps.
+TEST(ResizeImages, ResizesEachImageOnItsOwnAndSmoothly) {
+  Picture strip{16, 8, std::vector<std::uint32_t>(16 * 8, 0)};
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      strip.pixels[y * 16 + x] = x < 4 ? 0xFF000000u : 0xFFFFFFFFu;
+    }
+  }
+  for (int side : {5, 12}) {
+    SCOPED_TRACE(side);
+    const Picture resized = ResizeImages(strip, 2, 1, side, side);
+    ASSERT_EQ(resized.width, 2 * side);
+    ASSERT_EQ(resized.height, side);
+    int greys = 0;
+    for (int y = 0; y < side; ++y) {
+      for (int x = 0; x < side; ++x) {
+        const std::uint32_t left = resized.At(x, y);
+        EXPECT_EQ(left >> 24, 0xFFu) << x << ", " << y;
+        EXPECT_EQ(resized.At(side + x, y), 0u) << x << ", " << y;
+        const std::uint32_t red = (left >> 16) & 0xFF;
+        greys += red != 0 && red != 0xFF ? 1 : 0;
+      }
+      EXPECT_EQ(resized.At(0, y), 0xFF000000u);
+      EXPECT_EQ(resized.At(side - 1, y), 0xFFFFFFFFu);
+    }
+    EXPECT_GE(greys, side);
   }
 }
 

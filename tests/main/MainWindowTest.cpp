@@ -256,6 +256,10 @@ TEST_F(MainWindow, AtANewDpiEveryControlStandsAtItsUnitsScaledAndEveryCaptionFit
     EXPECT_GE(place.right - place.left, text.right);
     EXPECT_GE(place.bottom - place.top, text.bottom);
   }
+  // Repainted, the pictures come at the new DPI's size.
+  RedrawWindow(form->WindowHandle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  EXPECT_EQ(form->image2->Picture().width(), MulDiv(48, dpi, 96));
+  EXPECT_EQ(form->image2->Picture().height(), MulDiv(48, dpi, 96));
 }
 
 TEST_F(MainWindow, InitialState) {
