@@ -132,11 +132,13 @@ void TsLabelFX::PaintWithShadow(HDC dc, const RECT& client) {
   SelectObjectScope select(workDC.get(), work.get());
   std::fill(pixels.begin(), pixels.end(), 0u);
   RECT shifted{0, 0, width, height};
-  OffsetRect(&shifted, shadow_.Distance, shadow_.Distance);
+  // The distance and the softness are those of 96 dpi, scaled to the label's.
+  OffsetRect(&shifted, ToPixels(shadow_.Distance), ToPixels(shadow_.Distance));
   DrawCaption(workDC.get(), shifted, RGB(255, 255, 255));
   // The pixels are read and written directly: GDI may still hold drawing back in its batch.
   GdiFlush();
-  const std::vector<std::uint8_t> mask = MakeShadowMask(pixels, width, height, shadow_.BlurCount);
+  const std::vector<std::uint8_t> mask =
+      MakeShadowMask(pixels, width, height, ToPixels(shadow_.BlurCount));
 
   BitBlt(workDC.get(), 0, 0, width, height, dc, client.left, client.top, SRCCOPY);
   GdiFlush();

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <map>
 #include <memory>
 
 namespace hivelark {
@@ -25,6 +26,9 @@ constexpr int kVerticalSpacing = 10;
 constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 14;
 constexpr int kIconSize = 32;
+// The system's icons (IDI_HAND, IDI_ASTERISK) by number, for the narrow and the wide loader alike.
+constexpr WORD kErrorIcon = 32513;
+constexpr WORD kInformationIcon = 32516;
 // Room beside a button's caption for its frame.
 constexpr int kButtonCaptionPadding = 8;
 constexpr int kHyphenLineLength = 27;
@@ -55,21 +59,43 @@ std::shared_ptr<TFont> SystemMessageFont() {
   return std::make_shared<TFont>(metrics.lfMessageFont, GetSysColor(COLOR_WINDOWTEXT), ScreenDpi());
 }
 
-// The width of the OK button's caption on one line, plus its frame. Measured at the first dialog
-// of the run and kept, as every dialog of the run uses the same font.
-int OkCaptionWidth(HDC dc) {
-  static const int width = [dc] {
+// The width of the OK button's caption on one line, plus its frame, in pixels at `dpi`, measured
+// on `dc` with the dialogs' font at `dpi`. Measured at the first dialog of the run at that DPI and
+// kept, as every dialog of the run uses the same font. Main thread only, as dialogs are.
+int OkCaptionWidth(HDC dc, int dpi) {
+  static std::map<int, int> widths;
+  auto [place, isNew] = widths.try_emplace(dpi, 0);
+  if (isNew) {
     RECT bounds{0, 0, 0, 0};
     DrawTextA(dc, "OK", -1, &bounds, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
-    return static_cast<int>(bounds.right - bounds.left) + kButtonCaptionPadding;
-  }();
-  return width;
+    place->second =
+        static_cast<int>(bounds.right - bounds.left) + ScaleToDpi(kButtonCaptionPadding, dpi);
+  }
+  return place->second;
 }
 
-// The stock icon of a kind on a STATIC control, drawn at the control's size.
+// The system's icon `id` (IDI_HAND, say) drawn for `size` pixels, where the system can (common
+// controls 6, from Vista on), else null. Looked up, as an older library may be the one loaded.
+UniqueIcon StockIconOfSize(WORD id, int size) {
+  using LoadIconWithScaleDownFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  static const auto loadIcon = [] {
+    HMODULE library = GetModuleHandleA("comctl32.dll");
+    FARPROC address =
+        library != nullptr ? GetProcAddress(library, "LoadIconWithScaleDown") : nullptr;
+    return reinterpret_cast<LoadIconWithScaleDownFunction>(reinterpret_cast<void*>(address));
+  }();
+  HICON icon = nullptr;
+  if (loadIcon == nullptr || FAILED(loadIcon(nullptr, MAKEINTRESOURCEW(id), size, size, &icon))) {
+    return UniqueIcon();
+  }
+  return UniqueIcon(icon);
+}
+
+// The system's icon of a kind on a STATIC control, at the control's size: drawn for that size
+// where the system has it, else the standard icon scaled to it.
 class TMessageIcon : public TWindow {
 public:
-  TMessageIcon(TComponent* owner, HICON icon) : TWindow(owner), icon_(icon) {}
+  TMessageIcon(TComponent* owner, WORD id) : TWindow(owner), id_(id) {}
 
 protected:
   void CreateParams(TCreateParams& params) override {
@@ -78,13 +104,21 @@ protected:
     // Without SS_REALSIZECONTROL the control would take the icon's size instead of keeping ours.
     params.style = SS_ICON | SS_REALSIZECONTROL;
   }
-  void AfterCreateHandle() override {
-    SendMessageA(WindowHandle(), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-  }
+  void AfterCreateHandle() override { TakeIcon(); }
+  void OnDpiChanged() override { TakeIcon(); }
 
 private:
-  // A shared stock icon: the system owns it.
-  HICON icon_;
+  void TakeIcon() {
+    UniqueIcon icon = StockIconOfSize(id_, ToPixels(kIconSize));
+    // The stock icon is shared: the system owns it.
+    HICON shown = icon ? icon.get() : LoadIconA(nullptr, MAKEINTRESOURCEA(id_));
+    SendMessageA(WindowHandle(), STM_SETICON, reinterpret_cast<WPARAM>(shown), 0);
+    // Destroyed only now that the control no longer shows it.
+    icon_ = std::move(icon);
+  }
+
+  WORD id_;
+  UniqueIcon icon_;
 };
 
 } // namespace
@@ -116,7 +150,7 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
   const int horizontalSpacing = MulDiv(kHorizontalSpacing, averageWidth, 4);
   const int verticalSpacing = MulDiv(kVerticalSpacing, lineHeight, 8);
   const int buttonWidth =
-      std::max(MulDiv(kButtonWidth, averageWidth, 4), OkCaptionWidth(screen.get()));
+      std::max(MulDiv(kButtonWidth, averageWidth, 4), OkCaptionWidth(screen.get(), dpi));
   const int buttonHeight = MulDiv(kButtonHeight, lineHeight, 8);
 
   // A word longer than the width makes DrawTextA widen the box to it rather than break it. The
@@ -135,8 +169,7 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
   const int clientHeight = blockHeight + buttonHeight + verticalSpacing + 2 * verticalMargin;
   SetClientSize(units(clientWidth), units(clientHeight));
 
-  auto* image =
-      new TMessageIcon(this, LoadIconA(nullptr, kind == mkError ? IDI_HAND : IDI_ASTERISK));
+  auto* image = new TMessageIcon(this, kind == mkError ? kErrorIcon : kInformationIcon);
   image->SetName("Image");
   image->SetParent(this);
   image->SetBounds(units(horizontalMargin), units(verticalMargin), kIconSize, kIconSize);

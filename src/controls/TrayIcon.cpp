@@ -106,10 +106,10 @@ void TCustomTrayIcon::SetHint(const std::string& hint) {
 void TCustomTrayIcon::SetIcon(HICON icon) {
   icon_.reset();
   if (icon != nullptr) {
-    // From the icon's resource when it came from one: the image that best fits the standard
-    // size, which the shell then scales for the notification area.
-    icon_.reset(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                             GetSystemMetrics(SM_CYICON), LR_COPYFROMRESOURCE)));
+    // From the icon's resource when it came from one: the image drawn for the small-icon size
+    // of the screen's DPI, at which the notification area shows it.
+    icon_.reset(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE)));
     if (!icon_) {
       icon_.reset(CopyIcon(icon));
     }
@@ -127,8 +127,8 @@ void TCustomTrayIcon::TakeShownIcon() {
   }
   if (!applicationIcon_) {
     applicationIcon_.reset(static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                   GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR)));
+        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                   GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
   }
   data_.hIcon = applicationIcon_.get();
 }

@@ -1,6 +1,7 @@
 #include "controls/MessageDialog.h"
 #include "framework/Application.h"
 #include "framework/Handles.h"
+#include "imaging/AlphaPicture.h"
 #include "support/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace hivelark;
 using namespace testing_support;
@@ -66,6 +68,32 @@ struct ShownMessage {
   TMessageForm* form;
 };
 
+// The icon's own pixels, over a background of magenta, or nothing when its size is not `side`.
+std::vector<std::uint32_t> IconPixels(HICON icon, int side) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) {
+    return {};
+  }
+  UniqueBitmap colour(info.hbmColor);
+  UniqueBitmap mask(info.hbmMask);
+  BITMAP description{};
+  GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(description),
+             &description);
+  if (description.bmWidth != side) {
+    return {};
+  }
+  const BITMAPINFO format = TopDownBitmapInfo(side, side);
+  void* bits = nullptr;
+  UniqueBitmap canvas(CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+  SelectObjectScope selected(dc.get(), canvas.get());
+  auto* pixels = static_cast<std::uint32_t*>(bits);
+  std::fill(pixels, pixels + side * side, 0xFF00FFu);
+  DrawIconEx(dc.get(), 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  return {pixels, pixels + side * side};
+}
+
 } // namespace
 
 TEST(MessageDialog, LayoutFollowsTheDialogUnitsOfTheSystemMessageFont) {
@@ -92,8 +120,12 @@ TEST(MessageDialog, LayoutFollowsTheDialogUnitsOfTheSystemMessageFont) {
     EXPECT_EQ(CountChildren(form.WindowHandle(), "Button"), 1);
     EXPECT_EQ(GetFocus(), Child(&form, "OK")->WindowHandle());
     EXPECT_EQ(Child(&form, "Message")->Text(), text);
-    EXPECT_EQ(reinterpret_cast<HICON>(Child(&form, "Image")->Perform(STM_GETICON)),
-              LoadIconA(nullptr, kind == mkError ? IDI_HAND : IDI_ASTERISK));
+    // The kind's icon, made for the control's size: the same picture as the standard icon.
+    const HICON shown = reinterpret_cast<HICON>(Child(&form, "Image")->Perform(STM_GETICON));
+    const int iconSide = Child(&form, "Image")->ToPixels(32);
+    EXPECT_EQ(IconPixels(shown, iconSide).size(), static_cast<size_t>(iconSide * iconSide));
+    EXPECT_EQ(IconPixels(shown, iconSide),
+              IconPixels(LoadIconA(nullptr, kind == mkError ? IDI_HAND : IDI_ASTERISK), iconSide));
 
     WindowDC screen(nullptr);
     SelectObjectScope font(screen.get(), form.FontHandle());
