@@ -132,13 +132,14 @@ void TsLabelFX::PaintWithShadow(HDC dc, const RECT& client) {
   SelectObjectScope select(workDC.get(), work.get());
   std::fill(pixels.begin(), pixels.end(), 0u);
   RECT shifted{0, 0, width, height};
-  // The distance and the softness are those of 96 dpi, scaled to the label's.
+  // The distance is that of 96 dpi scaled to the label's. The blur count is not: every pass marks
+  // the text again, so more passes make the shadow darker rather than wider.
   OffsetRect(&shifted, ToPixels(shadow_.Distance), ToPixels(shadow_.Distance));
   DrawCaption(workDC.get(), shifted, RGB(255, 255, 255));
   // The pixels are read and written directly: GDI may still hold drawing back in its batch.
   GdiFlush();
   const std::vector<std::uint8_t> mask =
-      MakeShadowMask(pixels, width, height, ToPixels(shadow_.BlurCount));
+      MakeShadowMask(pixels, width, height, shadow_.BlurCount);
 
   BitBlt(workDC.get(), 0, 0, width, height, dc, client.left, client.top, SRCCOPY);
   GdiFlush();

@@ -15,8 +15,7 @@ namespace hivelark {
 // shadow out.
 struct TsShadow {
   COLORREF Color = RGB(0, 0, 0);
-  // How many times the shadow's mask is marked and blurred at 96 dpi (scaled with the DPI):
-  // more passes spread it wider.
+  // How many times the shadow's mask is marked and blurred: more passes spread it wider.
   int BlurCount = 4;
   // How far the shadow lies right of and below the text, in pixels at 96 dpi.
   int Distance = 1;

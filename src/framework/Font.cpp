@@ -25,6 +25,30 @@ TFont::TFont(const LOGFONTA& description, COLORREF color, int dpi)
                            descriptionDpi_)),
       bold_(description.lfWeight >= FW_BOLD), color_(color) {}
 
+namespace {
+
+// The face the platform picked for `font`, and whether it is a bitmap face.
+struct PickedFace {
+  std::string name;
+  bool bitmap = false;
+};
+
+PickedFace FaceOf(HFONT font) {
+  WindowDC screen(nullptr);
+  SelectObjectScope select(screen.get(), font);
+  char name[LF_FACESIZE] = "";
+  GetTextFaceA(screen.get(), LF_FACESIZE, name);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(screen.get(), &metrics);
+  return {name, (metrics.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE)) == 0};
+}
+
+// Outline faces for a bitmap face at a size it lacks: MS Sans Serif's outline twin, which Windows
+// has, then the program's own face, which every system here has.
+constexpr const char* kOutlineFaces[] = {"Microsoft Sans Serif", "Tahoma"};
+
+} // namespace
+
 HFONT TFont::Handle(int dpi) const {
   UniqueFont& handle = handles_[dpi];
   if (!handle) {
@@ -32,6 +56,19 @@ HFONT TFont::Handle(int dpi) const {
     // From the figure as given, so that the font at the DPI it was given for is that very font.
     description.lfHeight = MulDiv(description_.lfHeight, dpi, descriptionDpi_);
     handle.reset(CreateFontIndirectA(&description));
+    // A bitmap face (MS Sans Serif) has glyphs only for the sizes of the DPI it was made for: at
+    // another the platform keeps them small or blows them up blocky, so an outline face that
+    // the platform really has takes its place.
+    if (dpi != descriptionDpi_ && handle && FaceOf(handle.get()).bitmap) {
+      for (const char* face : kOutlineFaces) {
+        std::strncpy(description.lfFaceName, face, LF_FACESIZE - 1);
+        UniqueFont outline(CreateFontIndirectA(&description));
+        if (outline && lstrcmpiA(FaceOf(outline.get()).name.c_str(), face) == 0) {
+          handle = std::move(outline);
+          break;
+        }
+      }
+    }
   }
   return handle.get();
 }

@@ -219,6 +219,27 @@ TEST(Window, InheritedFontFollowsTheParent) {
             font->Handle(edit->Dpi()));
 }
 
+// A bitmap face has no glyphs at twice its size: there the font is an outline face of that size.
+TEST(Font, ABitmapFaceAtAnotherDpiGivesWayToAnOutlineFaceOfTheScaledSize) {
+  const TFont font("MS Sans Serif", 19, true);
+  WindowDC screen(nullptr);
+  for (int dpi : {96, 192}) {
+    SCOPED_TRACE(dpi);
+    SelectObjectScope select(screen.get(), font.Handle(dpi));
+    TEXTMETRICA metrics{};
+    ASSERT_TRUE(GetTextMetricsA(screen.get(), &metrics));
+    const bool outline = (metrics.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE)) != 0;
+    if (dpi == 96) {
+      char face[LF_FACESIZE] = "";
+      GetTextFaceA(screen.get(), LF_FACESIZE, face);
+      EXPECT_STREQ(face, "MS Sans Serif");
+    } else {
+      EXPECT_TRUE(outline);
+      EXPECT_NEAR(metrics.tmHeight - metrics.tmInternalLeading, 38, 1);
+    }
+  }
+}
+
 TEST(Form, ANewDpiPlacesEveryWindowAtItsUnitsScaledAndGivesItsFontAtThatDpi) {
   TApplication application;
   auto* form = application.CreateForm<TForm>();
