@@ -5,6 +5,7 @@
 #include "framework/Exception.h"
 #include "framework/Handles.h"
 #include "framework/Input.h"
+#include "framework/SystemFunction.h"
 
 #include <versionhelpers.h>
 
@@ -78,12 +79,8 @@ int OkCaptionWidth(HDC dc, int dpi) {
 // controls 6, from Vista on), else null. Looked up, as an older library may be the one loaded.
 UniqueIcon StockIconOfSize(WORD id, int size) {
   using LoadIconWithScaleDownFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-  static const auto loadIcon = [] {
-    HMODULE library = GetModuleHandleA("comctl32.dll");
-    FARPROC address =
-        library != nullptr ? GetProcAddress(library, "LoadIconWithScaleDown") : nullptr;
-    return reinterpret_cast<LoadIconWithScaleDownFunction>(reinterpret_cast<void*>(address));
-  }();
+  static const auto loadIcon = LookUpFunction<LoadIconWithScaleDownFunction>(
+      GetModuleHandleA("comctl32.dll"), "LoadIconWithScaleDown");
   HICON icon = nullptr;
   if (loadIcon == nullptr || FAILED(loadIcon(nullptr, MAKEINTRESOURCEW(id), size, size, &icon))) {
     return UniqueIcon();

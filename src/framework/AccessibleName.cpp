@@ -1,5 +1,7 @@
 #include "framework/AccessibleName.h"
 
+#include "framework/SystemFunction.h"
+
 #include <oleacc.h>
 
 namespace hivelark {
@@ -33,18 +35,16 @@ struct AccessibilityFunctions {
   decltype(&SysAllocStringLen) allocateString = nullptr;
 };
 
-template <typename Function> void LookUp(HMODULE library, const char* name, Function& function) {
-  FARPROC address = library != nullptr ? GetProcAddress(library, name) : nullptr;
-  function = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
-}
-
 const AccessibilityFunctions& Accessibility() {
   static const AccessibilityFunctions functions = [] {
     AccessibilityFunctions found;
     HMODULE accessibility = LoadLibraryA("oleacc.dll");
-    LookUp(accessibility, "CreateStdAccessibleObject", found.createStandardObject);
-    LookUp(accessibility, "LresultFromObject", found.resultFromObject);
-    LookUp(LoadLibraryA("oleaut32.dll"), "SysAllocStringLen", found.allocateString);
+    found.createStandardObject = LookUpFunction<decltype(found.createStandardObject)>(
+        accessibility, "CreateStdAccessibleObject");
+    found.resultFromObject =
+        LookUpFunction<decltype(found.resultFromObject)>(accessibility, "LresultFromObject");
+    found.allocateString = LookUpFunction<decltype(found.allocateString)>(
+        LoadLibraryA("oleaut32.dll"), "SysAllocStringLen");
     return found;
   }();
   return functions;

@@ -1,6 +1,7 @@
 #include "framework/Dpi.h"
 
 #include "framework/Handles.h"
+#include "framework/SystemFunction.h"
 
 namespace hivelark {
 namespace {
@@ -12,17 +13,13 @@ struct DpiFunctions {
   BOOL(WINAPI* adjustWindowRectForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
 };
 
-template <typename Function> void LookUp(HMODULE library, const char* name, Function& function) {
-  FARPROC address = library != nullptr ? GetProcAddress(library, name) : nullptr;
-  function = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
-}
-
 const DpiFunctions& Functions() {
   static const DpiFunctions functions = [] {
     DpiFunctions found;
     HMODULE user = GetModuleHandleA("user32.dll");
-    LookUp(user, "GetDpiForWindow", found.dpiForWindow);
-    LookUp(user, "AdjustWindowRectExForDpi", found.adjustWindowRectForDpi);
+    found.dpiForWindow = LookUpFunction<decltype(found.dpiForWindow)>(user, "GetDpiForWindow");
+    found.adjustWindowRectForDpi =
+        LookUpFunction<decltype(found.adjustWindowRectForDpi)>(user, "AdjustWindowRectExForDpi");
     return found;
   }();
   return functions;
