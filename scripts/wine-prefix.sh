@@ -1,21 +1,37 @@
 #!/usr/bin/env bash
-# Usage: wine-prefix.sh PREFIX_DIR
+# Usage: wine-prefix.sh PREFIX_DIR [DESKTOP_SIZE]
 # Makes a Wine prefix ready for unattended runs: a 64-bit prefix, as 64-bit Windows is, in which the
 # 32-bit program runs under WoW64 and the 64-bit build natively; no Mono or Gecko prompts, no crash
 # dialog (a crash must fail a test, not wait for a person), one virtual desktop, Wine's own fonts.
 # It is made and used by the Wine of the Wine root (scripts/wine-root.sh), set up by its 64-bit
-# loader, which runs on every machine. Does nothing when the prefix is already made.
+# loader, which runs on every machine. Does nothing when the prefix is already made. The virtual
+# desktop is DESKTOP_SIZE (WIDTHxHEIGHT) big, 1280x1024 unless given; a made prefix asked for
+# another size takes it from its next Wine session on.
 set -euo pipefail
 prefix=$1
+desktop=${2:-}
+if [ -n "$desktop" ] && ! [[ $desktop =~ ^[1-9][0-9]*x[1-9][0-9]*$ ]]; then
+  echo "wine-prefix: the desktop size must be WIDTHxHEIGHT, not '$desktop'" >&2
+  exit 2
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 # Raise the number when the set-up below changes: older prefixes are then made anew.
 stamp=$prefix/.hivelark-ready-4
+# The stamp holds the desktop's size (nothing in a prefix made before sizes could be chosen).
 if [ -f "$stamp" ]; then
+  made=$(cat "$stamp")
+  if [ -z "$desktop" ] || [ "$desktop" = "${made:-1280x1024}" ]; then
+    exit 0
+  fi
+  WINEPREFIX=$prefix WINEDEBUG=-all "$here/in-wine-root.sh" /usr/lib/wine/wine64 reg add \
+    'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f >/dev/null 2>&1 </dev/null
+  echo "$desktop" >"$stamp"
   exit 0
 fi
+desktop=${desktop:-1280x1024}
 # A prefix of an older set-up of ours is made anew; anything else is set up where it is.
 if compgen -G "$prefix/.hivelark-ready-*" >/dev/null; then
   rm -rf "$prefix"
@@ -31,12 +47,12 @@ set_up='
   $wine wineboot -i
   $wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f
   $wine reg add "HKCU\\Software\\Wine\\Explorer" /v Desktop /d Default /f
-  $wine reg add "HKCU\\Software\\Wine\\Explorer\\Desktops" /v Default /d 1280x1024 /f
+  $wine reg add "HKCU\\Software\\Wine\\Explorer\\Desktops" /v Default /d $desktop /f
   wineserver -w
   cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 '
 # Background Wine processes inherit our output: keep them off any pipe of the caller.
-"$here/in-wine-root.sh" bash -c "$set_up" >/dev/null 2>&1 </dev/null
+desktop=$desktop "$here/in-wine-root.sh" bash -c "$set_up" >/dev/null 2>&1 </dev/null
 # The 32-bit half of the prefix, which runs the 32-bit program under WoW64, is set up only where
 # this machine runs 32-bit code.
 needed=(Fonts/tahoma.ttf system32/kernel32.dll)
@@ -47,4 +63,4 @@ for file in "${needed[@]}"; do
     exit 1
   fi
 done
-touch "$stamp"
+echo "$desktop" >"$stamp"
