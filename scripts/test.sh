@@ -14,8 +14,12 @@ done
 # The release package: its contents, the shipped program's header, imports and version, and that the
 # program the suite runs is, stripped, byte for byte the one in the package.
 "$top/scripts/check-dist.sh" "$top/build/i686/bin/Hivelark.exe"
+# The DPI test changes the screen DPI of a prefix of its own, whose desktop holds the main window
+# at 192 dpi; the X screen is as large.
+desktop=1920x1200
 for arch in "${arches[@]}"; do
   "$top/scripts/wine-prefix.sh" "$top/build/$arch/wineprefix"
+  "$top/scripts/wine-prefix.sh" "$top/build/$arch/dpiprefix" "$desktop"
 done
 
 loader_status=0
@@ -38,7 +42,7 @@ cd "$top/build"
 status=0
 export WINEDEBUG=-all
 # Each build's Wine session lives while the suite runs, instead of starting anew for every program.
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+xvfb-run -a -s "-screen 0 ${desktop}x24" bash -c '
   top=$1
   shift
   sessions() {
