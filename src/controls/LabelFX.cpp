@@ -138,8 +138,7 @@ void TsLabelFX::PaintWithShadow(HDC dc, const RECT& client) {
   DrawCaption(workDC.get(), shifted, RGB(255, 255, 255));
   // The pixels are read and written directly: GDI may still hold drawing back in its batch.
   GdiFlush();
-  const std::vector<std::uint8_t> mask =
-      MakeShadowMask(pixels, width, height, shadow_.BlurCount);
+  const std::vector<std::uint8_t> mask = MakeShadowMask(pixels, width, height, shadow_.BlurCount);
 
   BitBlt(workDC.get(), 0, 0, width, height, dc, client.left, client.top, SRCCOPY);
   GdiFlush();
