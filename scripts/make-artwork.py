@@ -7,8 +7,8 @@ be rebuilt on any machine and come out byte for byte the same every time:
   Hivelark.ico       application icon, 256/64/48/32/24/16 px, 32-bit (the 256 image stored as PNG)
   buttons/*.png      six 48 x 48 gel buttons of the main window
   folder.bmp         60 x 34 strip of the file name field's browse button: three 20 x 17 folder
-                     pictures above their masks
-  about.bmp          147 x 110 picture of the About box
+                     pictures above their masks (folder-125.png and so on at the larger scales)
+  about.bmp          147 x 110 picture of the About box (about-125.png and so on)
   check.png          36 x 18 check-mark glyph of the About box's OK button, normal and greyed
 
 The pictures other than the icon are also drawn for displays scaled to 125, 150 and 200 percent, as
@@ -402,19 +402,21 @@ def png_filter_types(lines, bpp):
 
 
 def png_bytes(rows):
-    """An 8-bit RGBA, non-interlaced PNG of rows of (red, green, blue, alpha) tuples."""
+    """An 8-bit, non-interlaced PNG of rows of (red, green, blue, alpha) tuples, or of (red, green,
+    blue) tuples for an opaque picture."""
     width, height = len(rows[0]), len(rows)
+    channels = len(rows[0][0])
     lines = [bytes(v for pixel in row for v in pixel) for row in rows]
     raw = bytearray()
     prior = bytes(len(lines[0]))
-    for line, kind in zip(lines, png_filter_types(lines, 4)):
+    for line, kind in zip(lines, png_filter_types(lines, channels)):
         raw.append(kind)
-        raw += png_filter(kind, line, prior, 4)
+        raw += png_filter(kind, line, prior, channels)
         prior = line
     data = zlib.compress(bytes(raw), 9)
     # Split the image data into 8 KiB chunks as common encoders do; readers must join them.
     idat = b"".join(png_chunk(b"IDAT", data[i:i + 8192]) for i in range(0, len(data), 8192))
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    header = struct.pack(">IIBBBBB", width, height, 8, 6 if channels == 4 else 2, 0, 0, 0)
     return b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + idat + png_chunk(b"IEND", b"")
 
 
@@ -839,8 +841,12 @@ def main():
         for name, base in BUTTON_COLOURS.items():
             write(os.path.join(out, "buttons", scaled_name(name + ".png", percent)),
                   png_bytes(draw_button(base, percent)))
-        write(os.path.join(out, scaled_name("folder.bmp", percent)), bmp24_bytes(draw_folder_strip(percent)))
-        write(os.path.join(out, scaled_name("about.bmp", percent)), bmp24_bytes(draw_about(percent)))
+        # The pictures of 100 % are bitmaps, as the program has always had them; the larger ones are
+        # PNG files, a third of the size or less.
+        opaque = bmp24_bytes if percent == 100 else png_bytes
+        extension = ".bmp" if percent == 100 else ".png"
+        write(os.path.join(out, scaled_name("folder" + extension, percent)), opaque(draw_folder_strip(percent)))
+        write(os.path.join(out, scaled_name("about" + extension, percent)), opaque(draw_about(percent)))
         write(os.path.join(out, scaled_name("check.png", percent)), png_bytes(draw_check_glyph(percent)))
 
 

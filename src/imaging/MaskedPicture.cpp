@@ -17,7 +17,7 @@ int Channel(std::uint32_t pixel, int c) {
 
 TMaskedPicture::TMaskedPicture(const std::string& name, int dpi) {
   const ArtworkChoice choice = ChooseArtwork(name, dpi);
-  pixels_ = ReadBitmapResourcePixels(GetModuleHandleA(nullptr), choice.resource.c_str());
+  pixels_ = ReadPictureResource(GetModuleHandleA(nullptr), choice.resource.c_str());
   designImageWidth_ = ArtworkDesignLength(ImageWidth(), choice.percent);
   const int imageWidth = ScaleToDpi(designImageWidth_, dpi);
   const int imageHeight = ScaleToDpi(ArtworkDesignLength(ImageHeight(), choice.percent), dpi);

@@ -16,8 +16,8 @@ namespace hivelark {
 class TMaskedPicture {
 public:
   TMaskedPicture() = default;
-  // Loads the 24-bit BITMAP artwork `name` of the program at its size for `dpi` (see
-  // ChooseArtwork).
+  // Loads the artwork `name` of the program (a 24-bit BITMAP or an opaque PNG file) at its size for
+  // `dpi` (see ChooseArtwork).
   explicit TMaskedPicture(const std::string& name, int dpi = 96);
 
   int ImageWidth() const { return pixels_.width / 3; }

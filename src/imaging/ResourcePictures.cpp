@@ -75,7 +75,10 @@ Picture PixelsOf(HBITMAP bitmap, const char* name) {
 
 } // namespace
 
-Picture ReadBitmapResourcePixels(HMODULE module, const char* name) {
+Picture ReadPictureResource(HMODULE module, const char* name) {
+  if (FindResourceA(module, name, RT_RCDATA) != nullptr) {
+    return ReadPngResource(module, name);
+  }
   return PixelsOf(LoadBitmapResource(module, name).get(), name);
 }
 
@@ -113,17 +116,13 @@ Picture ReadPngArtwork(HMODULE module, const std::string& name, int dpi, int col
 
 UniqueBitmap LoadBitmapArtwork(HMODULE module, const std::string& name, int dpi) {
   const ArtworkChoice choice = ChooseArtwork(name, dpi);
-  UniqueBitmap bitmap = LoadBitmapResource(module, choice.resource.c_str());
-  BITMAP description{};
-  GetObjectA(bitmap.get(), sizeof(description), &description);
-  const int width = ScaleToDpi(ArtworkDesignLength(description.bmWidth, choice.percent), dpi);
-  const int height = ScaleToDpi(ArtworkDesignLength(description.bmHeight, choice.percent), dpi);
-  if (width == description.bmWidth && height == description.bmHeight) {
-    // Drawn for this scale: the resource as the platform loads it.
-    return bitmap;
+  const char* resource = choice.resource.c_str();
+  if (choice.percent * kDesignDpi == dpi * 100 &&
+      FindResourceA(module, resource, RT_BITMAP) != nullptr) {
+    // A bitmap drawn for this very scale: as the platform loads it.
+    return LoadBitmapResource(module, resource);
   }
-  return TopDownBitmap(
-      ResizeImages(PixelsOf(bitmap.get(), choice.resource.c_str()), 1, 1, width, height));
+  return TopDownBitmap(FitArtworkToDpi(ReadPictureResource(module, resource), choice.percent, dpi));
 }
 
 } // namespace hivelark

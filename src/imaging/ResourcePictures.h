@@ -18,8 +18,9 @@ Picture ReadPngResource(HMODULE module, const char* name);
 // keep their stored colours whatever the screen's format.
 UniqueBitmap LoadBitmapResource(HMODULE module, const char* name);
 
-// The pixels of the 24-bit BITMAP resource `name`, top row first, each opaque (alpha 255).
-Picture ReadBitmapResourcePixels(HMODULE module, const char* name);
+// The pixels of the picture resource `name`: a PNG file (RCDATA), or else a 24-bit BITMAP, whose
+// pixels come opaque (alpha 255).
+Picture ReadPictureResource(HMODULE module, const char* name);
 
 // Artwork is drawn for displays at 100 % (96 dpi) and scaled to 125, 150 and 200 %: resource NAME
 // at 100 %, NAME_125 and so on at the others, each image's sides its 96-dpi sides at that scale,
@@ -42,7 +43,7 @@ Picture FitArtworkToDpi(Picture picture, int percent, int dpi, int columns = 1, 
 // The PNG artwork `name` for a window at `dpi`, `columns` images side by side.
 Picture ReadPngArtwork(HMODULE module, const std::string& name, int dpi, int columns = 1);
 
-// The BITMAP artwork `name` for a window at `dpi`, as a DIB section.
+// The opaque artwork `name` (see ReadPictureResource) for a window at `dpi`, as a DIB section.
 UniqueBitmap LoadBitmapArtwork(HMODULE module, const std::string& name, int dpi);
 
 } // namespace hivelark
