@@ -55,7 +55,8 @@ LRESULT TMouseControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (changed) {
       MouseStateChanged();
     }
-    DoMouseMove(MouseShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    DoMouseMove(MouseShiftState(wParam), ToUnits(GET_X_LPARAM(lParam)),
+                ToUnits(GET_Y_LPARAM(lParam)));
     return 0;
   }
   case WM_MOUSELEAVE:

@@ -24,7 +24,7 @@ public:
 
   TNotifyEvent OnClick;
   TNotifyEvent OnMouseEnter;
-  // x and y are relative to the control's top-left corner.
+  // x and y are relative to the control's top-left corner, in 96-dpi units as its bounds are.
   TMouseMoveEvent OnMouseMove;
   TNotifyEvent OnMouseLeave;
 
