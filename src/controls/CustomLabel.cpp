@@ -57,9 +57,9 @@ void TCustomLabel::Paint(HDC dc, const RECT& client) {
     DrawCaption(dc, client, CaptionColor());
     return;
   }
-  // The platform's disabled text: a light copy one pixel down and right under a dark one.
+  // The platform's disabled text: a light copy a pixel (at 96 dpi) down and right under a dark one.
   RECT raised = client;
-  OffsetRect(&raised, 1, 1);
+  OffsetRect(&raised, ToPixels(1), ToPixels(1));
   DrawCaption(dc, raised, GetSysColor(COLOR_BTNHIGHLIGHT));
   DrawCaption(dc, client, GetSysColor(COLOR_BTNSHADOW));
 }

@@ -232,7 +232,7 @@ void TsComboBox::FitSelectionField() {
   const RECT& bounds = DesignedBounds();
   const int wanted = ToPixels(bounds.bottom - bounds.top);
   const auto boxHeight = [combo] {
-    RECT window;
+    RECT window{0, 0, 0, 0};
     GetWindowRect(combo, &window);
     return static_cast<int>(window.bottom - window.top);
   };

@@ -80,10 +80,7 @@ void TBevel::SetStyle(TBevelCut style) {
 }
 
 void TBevel::Paint(HDC dc) const {
-  const int left = parent_->ToPixels(bounds_.left);
-  const int top = parent_->ToPixels(bounds_.top);
-  RECT box{left, top, left + parent_->ToPixels(bounds_.right - bounds_.left),
-           top + parent_->ToPixels(bounds_.bottom - bounds_.top)};
+  RECT box = ScaleRectToDpi(bounds_, parent_->Dpi());
   DrawBevelRing(dc, box, style_, parent_->ToPixels(1));
 }
 

@@ -6,10 +6,13 @@
 namespace hivelark {
 namespace {
 
-// The per-window DPI functions come with Windows 10 (1607); the program runs from Vista on, so
-// they are looked up rather than imported. Null where the system lacks them.
+// The per-window DPI functions come with Windows 10 (1607), the per-monitor one with 8.1; the
+// program runs from Vista on, so they are looked up rather than imported. Null where the system
+// lacks them.
 struct DpiFunctions {
   UINT(WINAPI* dpiForWindow)(HWND) = nullptr;
+  // GetDpiForMonitor, of Windows 8.1's shcore.dll: for the systems before the per-window function.
+  HRESULT(WINAPI* dpiForMonitor)(HMONITOR, int, UINT*, UINT*) = nullptr;
   BOOL(WINAPI* adjustWindowRectForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
 };
 
@@ -20,6 +23,10 @@ const DpiFunctions& Functions() {
     found.dpiForWindow = LookUpFunction<decltype(found.dpiForWindow)>(user, "GetDpiForWindow");
     found.adjustWindowRectForDpi =
         LookUpFunction<decltype(found.adjustWindowRectForDpi)>(user, "AdjustWindowRectExForDpi");
+    if (found.dpiForWindow == nullptr) {
+      found.dpiForMonitor = LookUpFunction<decltype(found.dpiForMonitor)>(
+          LoadLibraryA("shcore.dll"), "GetDpiForMonitor");
+    }
     return found;
   }();
   return functions;
@@ -46,6 +53,17 @@ int DpiForWindow(HWND window) {
   if (window != nullptr && Functions().dpiForWindow != nullptr) {
     if (const UINT dpi = Functions().dpiForWindow(window); dpi != 0) {
       return static_cast<int>(dpi);
+    }
+  }
+  if (window != nullptr && Functions().dpiForMonitor != nullptr) {
+    // The effective DPI (MDT_EFFECTIVE_DPI), the one the user's scale setting gives.
+    constexpr int kEffectiveDpi = 0;
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    if (SUCCEEDED(Functions().dpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
+                                            kEffectiveDpi, &dpiX, &dpiY)) &&
+        dpiY != 0) {
+      return static_cast<int>(dpiY);
     }
   }
   return ScreenDpi();

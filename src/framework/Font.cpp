@@ -55,6 +55,7 @@ HFONT TFont::Handle(int dpi) const {
     LOGFONTA description = description_;
     // From the figure as given, so that the font at the DPI it was given for is that very font.
     description.lfHeight = MulDiv(description_.lfHeight, dpi, descriptionDpi_);
+    description.lfWidth = MulDiv(description_.lfWidth, dpi, descriptionDpi_);
     handle.reset(CreateFontIndirectA(&description));
     // A bitmap face (MS Sans Serif) has glyphs only for the sizes of the DPI it was made for: at
     // another the platform keeps them small or blows them up blocky, so an outline face that

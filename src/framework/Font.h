@@ -33,7 +33,7 @@ public:
   void SetColor(COLORREF color) { color_ = color; }
 
 private:
-  // The description at 96 dpi, but for the height, which is scaled from descriptionDpi_.
+  // The description as given: its height and width are those of descriptionDpi_.
   LOGFONTA description_{};
   int descriptionDpi_ = kDesignDpi;
   std::string name_;

@@ -370,11 +370,34 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     return FALSE;
   case WM_DPICHANGED: {
+    // The controls first, so that the frame's new size finds everything at the new DPI.
+    const int dpi = HIWORD(wParam);
+    ChangeDpi(dpi);
+    // The suggested place. Its size is the one WM_GETDPISCALEDSIZE gave, where the system asks
+    // (Windows 10 from 1703 on); before, it is the whole window scaled, frame and all, which
+    // misses the client area's units: that size is reckoned here alike.
     const RECT suggested = *reinterpret_cast<const RECT*>(lParam);
-    SetWindowPos(WindowHandle(), nullptr, suggested.left, suggested.top,
-                 suggested.right - suggested.left, suggested.bottom - suggested.top,
+    SIZE size{suggested.right - suggested.left, suggested.bottom - suggested.top};
+    if (clientWidth_ >= 0) {
+      size =
+          WindowSizeForClient(dpi, static_cast<DWORD>(GetWindowLongPtrA(WindowHandle(), GWL_STYLE)),
+                              static_cast<DWORD>(GetWindowLongPtrA(WindowHandle(), GWL_EXSTYLE)));
+    }
+    SetWindowPos(WindowHandle(), nullptr, suggested.left, suggested.top, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    ChangeDpi(HIWORD(wParam));
+    if (clientWidth_ >= 0) {
+      // Where the frame is not drawn at the window's DPI (per-monitor awareness before Windows 10
+      // 1703 keeps it at the screen's), its measures at that DPI are not the frame's: what counts
+      // is the client area, corrected by what it lacks.
+      RECT client{0, 0, 0, 0};
+      GetClientRect(WindowHandle(), &client);
+      const int missingWidth = ScaleToDpi(clientWidth_, dpi) - client.right;
+      const int missingHeight = ScaleToDpi(clientHeight_, dpi) - client.bottom;
+      if (missingWidth != 0 || missingHeight != 0) {
+        SetWindowPos(WindowHandle(), nullptr, 0, 0, size.cx + missingWidth, size.cy + missingHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+    }
     return 0;
   }
   case WM_NEXTDLGCTL: {

@@ -150,11 +150,13 @@ RECT TWindow::BoundsRect() const {
 }
 
 RECT TWindow::PixelRect(const RECT& bounds) const {
-  const int dpi = Dpi();
-  const int left = ScaleToDpi(bounds.left, dpi);
-  const int top = ScaleToDpi(bounds.top, dpi);
-  return {left, top, left + ScaleToDpi(bounds.right - bounds.left, dpi),
-          top + ScaleToDpi(bounds.bottom - bounds.top, dpi)};
+  return ScaleRectToDpi(bounds, Dpi());
+}
+
+void TWindow::PlaceNativeWindow() {
+  const RECT pixels = parent_ != nullptr ? PixelRect(bounds_) : bounds_;
+  SetWindowPos(handle_, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
+               pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int TWindow::Dpi() const {
@@ -186,9 +188,7 @@ int TWindow::Height() const {
 void TWindow::SetBounds(int left, int top, int width, int height) {
   bounds_ = {left, top, left + width, top + height};
   if (handle_ != nullptr) {
-    const RECT pixels = parent_ != nullptr ? PixelRect(bounds_) : bounds_;
-    SetWindowPos(handle_, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
-                 pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceNativeWindow();
   }
   OnBoundsChanged();
 }
@@ -431,9 +431,7 @@ void TWindow::ChangeDpi(int dpi) {
   // bound label) reads the place of its control meanwhile, which must be the new one.
   for (TWindow* window : tree) {
     if (window != this && window->handle_ != nullptr) {
-      const RECT pixels = window->PixelRect(window->bounds_);
-      SetWindowPos(window->handle_, nullptr, pixels.left, pixels.top, pixels.right - pixels.left,
-                   pixels.bottom - pixels.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      window->PlaceNativeWindow();
     }
   }
   for (TWindow* window : tree) {
@@ -442,8 +440,11 @@ void TWindow::ChangeDpi(int dpi) {
                    FALSE);
     }
   }
+  // A window without its native window yet takes the DPI when it is made.
   for (TWindow* window : tree) {
-    window->OnDpiChanged();
+    if (window->handle_ != nullptr) {
+      window->OnDpiChanged();
+    }
   }
   if (handle_ != nullptr) {
     RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

@@ -171,6 +171,10 @@ protected:
   // The bounds as last set, whatever the native window made of them (a combo box takes its own
   // height).
   const RECT& DesignedBounds() const { return bounds_; }
+  // Where the native window of a child goes for `bounds` in 96-dpi units: each figure scaled on
+  // its own (ScaleRectToDpi), so that a control keeps its size wherever it is moved. A control
+  // that must meet its parent's edges to the pixel places itself otherwise.
+  virtual RECT PixelRect(const RECT& bounds) const;
   // The identifier of a child window (its control ID).
   int ControlId() const { return controlId_; }
   // Changes style bits of an existing native window (or of the one still to be created).
@@ -192,9 +196,9 @@ private:
   HBRUSH BackgroundBrush();
   // The bounds as Left, Top, Width and Height give them.
   RECT BoundsRect() const;
-  // Where the native window of a child goes for `bounds` in 96-dpi units: each figure scaled on
-  // its own, so that a control keeps its size wherever it is moved.
-  RECT PixelRect(const RECT& bounds) const;
+  // Moves the native window to the bounds: scaled (PixelRect) for a child, as they are for a
+  // top-level window.
+  void PlaceNativeWindow();
   static void RegisterOwnClass(const TCreateParams& params);
 
   HWND handle_ = nullptr;
@@ -203,7 +207,8 @@ private:
   TWindow* parent_ = nullptr;
   std::vector<TWindow*> children_;
   RECT bounds_{0, 0, 0, 0};
-  // A top-level window's DPI once its native window exists, else 0.
+  // A top-level window's DPI from the making of its native window on (the screen's until it
+  // exists, then its monitor's), else 0.
   int dpi_ = 0;
   std::string text_;
   std::string hint_;
