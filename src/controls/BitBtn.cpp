@@ -25,19 +25,23 @@ constexpr int kGlyphSpacing = 4;
 TsBitBtn::TsBitBtn(TComponent* owner) : TButton(owner) {}
 
 void TsBitBtn::SetGlyph(std::string name, int numGlyphs) {
-  glyphName_ = std::move(name);
   numGlyphs_ = std::max(numGlyphs, 1);
-  glyphDpi_ = 0;
-  FitGlyphToDpi();
+  glyph_.Set(
+      [name = std::move(name), columns = numGlyphs_](int dpi) {
+        return AlphaPicture::FromArtwork(GetModuleHandleA(nullptr), name, dpi, columns);
+      },
+      Dpi());
   Invalidate();
 }
 
-void TsBitBtn::FitGlyphToDpi() {
-  if (!glyphName_.empty() && glyphDpi_ != Dpi()) {
-    glyphDpi_ = Dpi();
-    glyph_ =
-        AlphaPicture::FromArtwork(GetModuleHandleA(nullptr), glyphName_, glyphDpi_, numGlyphs_);
-  }
+void TsBitBtn::AfterCreateHandle() {
+  TButton::AfterCreateHandle();
+  glyph_.FitTo(Dpi());
+}
+
+void TsBitBtn::OnDpiChanged() {
+  TButton::OnDpiChanged();
+  glyph_.FitTo(Dpi());
 }
 
 void TsBitBtn::CreateParams(TCreateParams& params) {
@@ -55,7 +59,6 @@ LRESULT TsBitBtn::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool TsBitBtn::OnDrawItem(DRAWITEMSTRUCT* item) {
-  FitGlyphToDpi();
   const RECT content = DrawFrame(item->hDC, item->rcItem, item->itemState);
   DrawContent(item->hDC, item->rcItem, item->itemState);
   if ((item->itemState & ODS_FOCUS) != 0 && (item->itemState & ODS_NOFOCUSRECT) == 0) {
@@ -111,8 +114,9 @@ void TsBitBtn::DrawContent(HDC dc, const RECT& bounds, UINT itemState) {
     DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &textExtent,
               textFormat | DT_CALCRECT);
   }
-  const int glyphWidth = glyph_.empty() ? 0 : glyph_.width() / numGlyphs_;
-  const int glyphHeight = glyph_.empty() ? 0 : glyph_.height();
+  const AlphaPicture& glyph = glyph_.Get();
+  const int glyphWidth = glyph.empty() ? 0 : glyph.width() / numGlyphs_;
+  const int glyphHeight = glyph.empty() ? 0 : glyph.height();
   const int gap = glyphWidth > 0 && !caption.empty() ? ToPixels(kGlyphSpacing) : 0;
   const int blockWidth = glyphWidth + gap + textExtent.right;
 
@@ -124,8 +128,8 @@ void TsBitBtn::DrawContent(HDC dc, const RECT& bounds, UINT itemState) {
   const int left = area.left + (area.right - area.left - blockWidth) / 2;
   if (glyphWidth > 0) {
     const int image = disabled && numGlyphs_ > 1 ? 1 : 0;
-    glyph_.DrawPart(dc, left, area.top + (area.bottom - area.top - glyphHeight) / 2,
-                    image * glyphWidth, 0, glyphWidth, glyphHeight);
+    glyph.DrawPart(dc, left, area.top + (area.bottom - area.top - glyphHeight) / 2,
+                   image * glyphWidth, 0, glyphWidth, glyphHeight);
   }
   if (!caption.empty()) {
     RECT text{left + glyphWidth + gap, area.top, left + blockWidth, area.bottom};

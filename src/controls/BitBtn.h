@@ -2,6 +2,7 @@
 
 #include "controls/StdCtrls.h"
 #include "imaging/AlphaPicture.h"
+#include "imaging/DpiArtwork.h"
 
 #include <windows.h>
 
@@ -19,11 +20,13 @@ public:
 
   // Shows the PNG artwork `name` of the program, at its size for the button's DPI.
   void SetGlyph(std::string name, int numGlyphs);
-  const AlphaPicture& Glyph() const { return glyph_; }
+  const AlphaPicture& Glyph() const { return glyph_.Get(); }
   int NumGlyphs() const { return numGlyphs_; }
 
 protected:
   void CreateParams(TCreateParams& params) override;
+  void AfterCreateHandle() override;
+  void OnDpiChanged() override;
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnDrawItem(DRAWITEMSTRUCT* item) override;
 
@@ -31,12 +34,8 @@ private:
   // Draws the frame of the button's state and returns the rectangle its content may fill.
   RECT DrawFrame(HDC dc, const RECT& bounds, UINT itemState);
   void DrawContent(HDC dc, const RECT& bounds, UINT itemState);
-  // Loads the glyph again when the button's DPI is not the one it was loaded for.
-  void FitGlyphToDpi();
 
-  std::string glyphName_;
-  int glyphDpi_ = 0;
-  AlphaPicture glyph_;
+  TDpiArtwork<AlphaPicture> glyph_;
   int numGlyphs_ = 1;
 };
 

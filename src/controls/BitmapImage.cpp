@@ -9,23 +9,20 @@ namespace hivelark {
 TBitmapImage::TBitmapImage(TComponent* owner) : TPaintedControl(owner) {}
 
 void TBitmapImage::SetBitmap(std::string name) {
-  bitmapName_ = std::move(name);
-  bitmapDpi_ = 0;
-  FitBitmapToDpi();
+  bitmap_.Set([name = std::move(name)](
+                  int dpi) { return LoadBitmapArtwork(GetModuleHandleA(nullptr), name, dpi); },
+              Dpi());
   Invalidate();
 }
 
-void TBitmapImage::FitBitmapToDpi() {
-  if (bitmapName_.empty() || bitmapDpi_ == Dpi()) {
-    return;
-  }
-  bitmapDpi_ = Dpi();
-  bitmap_ = LoadBitmapArtwork(GetModuleHandleA(nullptr), bitmapName_, bitmapDpi_);
-  size_ = {0, 0};
-  BITMAP description{};
-  if (GetObjectA(bitmap_.get(), sizeof(description), &description) != 0) {
-    size_ = {description.bmWidth, description.bmHeight};
-  }
+void TBitmapImage::AfterCreateHandle() {
+  TPaintedControl::AfterCreateHandle();
+  bitmap_.FitTo(Dpi());
+}
+
+void TBitmapImage::OnDpiChanged() {
+  TPaintedControl::OnDpiChanged();
+  bitmap_.FitTo(Dpi());
 }
 
 void TBitmapImage::CreateParams(TCreateParams& params) {
@@ -34,17 +31,18 @@ void TBitmapImage::CreateParams(TCreateParams& params) {
 }
 
 void TBitmapImage::Paint(HDC dc, const RECT& client) {
-  FitBitmapToDpi();
-  if (!bitmap_) {
+  HBITMAP bitmap = Bitmap();
+  BITMAP size{};
+  if (bitmap == nullptr || GetObjectA(bitmap, sizeof(size), &size) == 0) {
     return;
   }
   UniqueMemoryDC source(CreateCompatibleDC(dc));
   if (!source) {
     return;
   }
-  SelectObjectScope select(source.get(), bitmap_.get());
-  BitBlt(dc, client.left, client.top, std::min<LONG>(size_.cx, client.right - client.left),
-         std::min<LONG>(size_.cy, client.bottom - client.top), source.get(), 0, 0, SRCCOPY);
+  SelectObjectScope select(source.get(), bitmap);
+  BitBlt(dc, client.left, client.top, std::min<LONG>(size.bmWidth, client.right - client.left),
+         std::min<LONG>(size.bmHeight, client.bottom - client.top), source.get(), 0, 0, SRCCOPY);
 }
 
 } // namespace hivelark

@@ -2,6 +2,7 @@
 
 #include "controls/PaintedControl.h"
 #include "framework/Handles.h"
+#include "imaging/DpiArtwork.h"
 
 #include <windows.h>
 
@@ -18,20 +19,16 @@ public:
   explicit TBitmapImage(TComponent* owner);
 
   void SetBitmap(std::string name);
-  HBITMAP Bitmap() const { return bitmap_.get(); }
+  HBITMAP Bitmap() const { return bitmap_.Get().get(); }
 
 protected:
   void CreateParams(TCreateParams& params) override;
+  void AfterCreateHandle() override;
+  void OnDpiChanged() override;
   void Paint(HDC dc, const RECT& client) override;
 
 private:
-  // Loads the bitmap again when the control's DPI is not the one it was loaded for.
-  void FitBitmapToDpi();
-
-  std::string bitmapName_;
-  int bitmapDpi_ = 0;
-  UniqueBitmap bitmap_;
-  SIZE size_{0, 0};
+  TDpiArtwork<UniqueBitmap> bitmap_;
 };
 
 } // namespace hivelark

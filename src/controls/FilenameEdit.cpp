@@ -5,6 +5,8 @@
 #include "framework/Form.h"
 #include "imaging/AlphaPicture.h"
 
+#include <algorithm>
+
 namespace hivelark {
 namespace {
 
@@ -69,18 +71,34 @@ bool IsAcceptableFileName(const std::string& name) {
 TsEditButton::TsEditButton(TComponent* owner) : TMouseControl(owner) {}
 
 void TsEditButton::SetDefaultGlyph(const std::string& pictureName) {
-  pictureName_ = pictureName.empty() ? std::string() : PictureResource(pictureName);
-  picture_ = TMaskedPicture();
-  pictureDpi_ = 0;
-  FitPictureToDpi();
+  TDpiArtwork<TMaskedPicture>::Loader load;
+  if (!pictureName.empty()) {
+    load = [name = PictureResource(pictureName)](int dpi) { return TMaskedPicture(name, dpi); };
+  }
+  picture_.Set(std::move(load), Dpi());
   Invalidate();
 }
 
-void TsEditButton::FitPictureToDpi() {
-  if (!pictureName_.empty() && pictureDpi_ != Dpi()) {
-    pictureDpi_ = Dpi();
-    picture_ = TMaskedPicture(pictureName_, pictureDpi_);
+void TsEditButton::AfterCreateHandle() {
+  TMouseControl::AfterCreateHandle();
+  picture_.FitTo(Dpi());
+}
+
+void TsEditButton::OnDpiChanged() {
+  TMouseControl::OnDpiChanged();
+  picture_.FitTo(Dpi());
+}
+
+RECT TsEditButton::PixelRect(const RECT& bounds) const {
+  // The field's inside is whole pixels, and the button's right and bottom edges meet it exactly:
+  // its units scaled one by one could end a pixel past it, which would cut off its frame there.
+  RECT inside{0, 0, 0, 0};
+  if (Parent() == nullptr || !Parent()->HandleAllocated() ||
+      !GetClientRect(Parent()->WindowHandle(), &inside)) {
+    return TMouseControl::PixelRect(bounds);
   }
+  const int width = ToPixels(bounds.right - bounds.left);
+  return {inside.right - width, 0, inside.right, inside.bottom};
 }
 
 void TsEditButton::CreateParams(TCreateParams& params) {
@@ -116,14 +134,14 @@ void TsEditButton::PaintWindow(HDC dc) {
   } else if (MouseInside() || Held()) {
     DrawEdge(dc, &client, BDR_RAISEDINNER, BF_RECT);
   }
-  FitPictureToDpi();
-  if (picture_.Empty()) {
+  const TMaskedPicture& picture = picture_.Get();
+  if (picture.Empty()) {
     return;
   }
-  const int width = picture_.ImageWidth();
-  const int height = picture_.ImageHeight();
+  const int width = picture.ImageWidth();
+  const int height = picture.ImageHeight();
   const std::vector<std::uint32_t> image =
-      picture_.Compose(Pressed() ? kPressedImage : kRestImage, face);
+      picture.Compose(Pressed() ? kPressedImage : kRestImage, face);
   const BITMAPINFO info = TopDownBitmapInfo(width, height);
   SetDIBitsToDevice(dc, (client.right - width) / 2, (client.bottom - height) / 2,
                     static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
@@ -174,7 +192,9 @@ void TsCustomComboEdit::FitTextArea() {
     return;
   }
   // In pixels, up to where the button's window begins.
-  RECT area{0, 0, ToPixels(ClientWidth() - ButtonWidth()), ToPixels(ClientHeight())};
+  RECT area{0, 0, 0, 0};
+  GetClientRect(WindowHandle(), &area);
+  area.right = std::max<LONG>(0, area.right - ToPixels(ButtonWidth()));
   SendMessageA(WindowHandle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&area));
 }
 

@@ -4,6 +4,7 @@
 #include "controls/Edit.h"
 #include "controls/FileDialogs.h"
 #include "controls/MouseControl.h"
+#include "imaging/DpiArtwork.h"
 #include "imaging/MaskedPicture.h"
 
 #include <windows.h>
@@ -27,22 +28,24 @@ public:
   // The field's own picture, by the picture name of the control library.
   void SetDefaultGlyph(const std::string& pictureName);
   // The width of one image of the picture shown, in 96-dpi units; 0 without a picture.
-  int PictureWidth() const { return picture_.Empty() ? 0 : picture_.DesignImageWidth(); }
+  int PictureWidth() const {
+    return picture_.Get().Empty() ? 0 : picture_.Get().DesignImageWidth();
+  }
 
 protected:
   void CreateParams(TCreateParams& params) override;
+  void AfterCreateHandle() override;
+  void OnDpiChanged() override;
+  // Right-aligned in the field's inside to the pixel (see PixelRect).
+  RECT PixelRect(const RECT& bounds) const override;
   void OnEnabledChanged() override;
   void MouseStateChanged() override;
   void DoClick() override;
 
 private:
   void PaintWindow(HDC dc) override;
-  // Loads the picture again when the button's DPI is not the one it was loaded for.
-  void FitPictureToDpi();
 
-  std::string pictureName_;
-  int pictureDpi_ = 0;
-  TMaskedPicture picture_;
+  TDpiArtwork<TMaskedPicture> picture_;
 };
 
 // A one-line edit field that can carry a bound label.

@@ -5,17 +5,22 @@ namespace hivelark {
 TImage::TImage(TComponent* owner) : TButton(owner) {}
 
 void TImage::SetPicture(std::string name) {
-  pictureName_ = std::move(name);
-  pictureDpi_ = 0;
-  FitPictureToDpi();
+  picture_.Set(
+      [name = std::move(name)](int dpi) {
+        return AlphaPicture::FromArtwork(GetModuleHandleA(nullptr), name, dpi);
+      },
+      Dpi());
   Invalidate();
 }
 
-void TImage::FitPictureToDpi() {
-  if (!pictureName_.empty() && pictureDpi_ != Dpi()) {
-    pictureDpi_ = Dpi();
-    picture_ = AlphaPicture::FromArtwork(GetModuleHandleA(nullptr), pictureName_, pictureDpi_);
-  }
+void TImage::AfterCreateHandle() {
+  TButton::AfterCreateHandle();
+  picture_.FitTo(Dpi());
+}
+
+void TImage::OnDpiChanged() {
+  TButton::OnDpiChanged();
+  picture_.FitTo(Dpi());
 }
 
 void TImage::CreateParams(TCreateParams& params) {
@@ -94,10 +99,9 @@ bool TImage::OnDrawItem(DRAWITEMSTRUCT* item) {
   const bool focusRectangle = ShowsFocusRectangle(item->itemState);
   // Every state draws the whole button: background, picture and, with the keyboard in use, the
   // focus rectangle around it.
-  FitPictureToDpi();
   PaintOffScreen(item->hDC, bounds, [&](HDC dc) {
     PaintParentBackground(*this, dc, bounds);
-    picture_.Draw(dc, bounds.left, bounds.top);
+    picture_.Get().Draw(dc, bounds.left, bounds.top);
     if (focusRectangle) {
       DrawFocusRect(dc, &bounds);
     }

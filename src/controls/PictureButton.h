@@ -2,6 +2,7 @@
 
 #include "controls/StdCtrls.h"
 #include "imaging/AlphaPicture.h"
+#include "imaging/DpiArtwork.h"
 
 #include <windows.h>
 
@@ -21,7 +22,7 @@ public:
 
   // Shows the PNG artwork `name` of the program, at its size for the button's DPI.
   void SetPicture(std::string name);
-  const AlphaPicture& Picture() const { return picture_; }
+  const AlphaPicture& Picture() const { return picture_.Get(); }
 
   // Whether the mouse is over the picture (between its first move and its leaving).
   bool MouseInside() const { return mouseInside_; }
@@ -31,17 +32,15 @@ public:
 
 protected:
   void CreateParams(TCreateParams& params) override;
+  void AfterCreateHandle() override;
+  void OnDpiChanged() override;
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnDrawItem(DRAWITEMSTRUCT* item) override;
 
 private:
   bool ShowsFocusRectangle(UINT itemState) const;
-  // Loads the picture again when the button's DPI is not the one it was loaded for.
-  void FitPictureToDpi();
 
-  std::string pictureName_;
-  int pictureDpi_ = 0;
-  AlphaPicture picture_;
+  TDpiArtwork<AlphaPicture> picture_;
   bool mouseInside_ = false;
 };
 

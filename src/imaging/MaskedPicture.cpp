@@ -18,11 +18,10 @@ int Channel(std::uint32_t pixel, int c) {
 TMaskedPicture::TMaskedPicture(const std::string& name, int dpi) {
   const ArtworkChoice choice = ChooseArtwork(name, dpi);
   pixels_ = ReadPictureResource(GetModuleHandleA(nullptr), choice.resource.c_str());
-  designImageWidth_ = ArtworkDesignLength(ImageWidth(), choice.percent);
-  const int imageWidth = ScaleToDpi(designImageWidth_, dpi);
-  const int imageHeight = ScaleToDpi(ArtworkDesignLength(ImageHeight(), choice.percent), dpi);
-  if (imageWidth != ImageWidth() || imageHeight != ImageHeight()) {
-    Resize(imageWidth, imageHeight);
+  designImageWidth_ = ArtworkImageSize(ImageWidth(), ImageHeight(), choice.percent, kDesignDpi).cx;
+  if (!choice.DrawnFor(dpi)) {
+    const SIZE image = ArtworkImageSize(ImageWidth(), ImageHeight(), choice.percent, dpi);
+    Resize(image.cx, image.cy);
   }
 }
 

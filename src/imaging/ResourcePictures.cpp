@@ -84,8 +84,11 @@ Picture ReadPictureResource(HMODULE module, const char* name) {
 
 // The artwork's sides were rounded to the nearest pixel from the 96-dpi sides, off by half a pixel
 // at most, which is under half a pixel at 100 %: rounding back gives the 96-dpi side exactly.
-int ArtworkDesignLength(int pixels, int percent) {
-  return (pixels * 200 + percent) / (2 * percent);
+SIZE ArtworkImageSize(int width, int height, int percent, int dpi) {
+  const auto designLength = [percent](int pixels) {
+    return (pixels * 200 + percent) / (2 * percent);
+  };
+  return {ScaleToDpi(designLength(width), dpi), ScaleToDpi(designLength(height), dpi)};
 }
 
 ArtworkChoice ChooseArtwork(const std::string& name, int dpi) {
@@ -100,12 +103,11 @@ ArtworkChoice ChooseArtwork(const std::string& name, int dpi) {
 }
 
 Picture FitArtworkToDpi(Picture picture, int percent, int dpi, int columns, int rows) {
-  const int imageWidth = ScaleToDpi(ArtworkDesignLength(picture.width / columns, percent), dpi);
-  const int imageHeight = ScaleToDpi(ArtworkDesignLength(picture.height / rows, percent), dpi);
-  if (imageWidth * columns == picture.width && imageHeight * rows == picture.height) {
+  const SIZE image = ArtworkImageSize(picture.width / columns, picture.height / rows, percent, dpi);
+  if (image.cx * columns == picture.width && image.cy * rows == picture.height) {
     return picture;
   }
-  return ResizeImages(picture, columns, rows, imageWidth, imageHeight);
+  return ResizeImages(picture, columns, rows, image.cx, image.cy);
 }
 
 Picture ReadPngArtwork(HMODULE module, const std::string& name, int dpi, int columns) {
@@ -117,8 +119,7 @@ Picture ReadPngArtwork(HMODULE module, const std::string& name, int dpi, int col
 UniqueBitmap LoadBitmapArtwork(HMODULE module, const std::string& name, int dpi) {
   const ArtworkChoice choice = ChooseArtwork(name, dpi);
   const char* resource = choice.resource.c_str();
-  if (choice.percent * kDesignDpi == dpi * 100 &&
-      FindResourceA(module, resource, RT_BITMAP) != nullptr) {
+  if (choice.DrawnFor(dpi) && FindResourceA(module, resource, RT_BITMAP) != nullptr) {
     // A bitmap drawn for this very scale: as the platform loads it.
     return LoadBitmapResource(module, resource);
   }

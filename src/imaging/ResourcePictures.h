@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "imaging/PngReader.h"
 
@@ -29,11 +30,15 @@ Picture ReadPictureResource(HMODULE module, const char* name);
 struct ArtworkChoice {
   std::string resource;
   int percent = 100;
+
+  // Whether the picture was drawn for `dpi` itself, rather than for a larger one.
+  bool DrawnFor(int dpi) const { return percent * kDesignDpi == dpi * 100; }
 };
 ArtworkChoice ChooseArtwork(const std::string& name, int dpi);
 
-// A side of `pixels` of artwork drawn at `percent`, at 100 %.
-int ArtworkDesignLength(int pixels, int percent);
+// The size at `dpi` of an image of artwork that is width x height pixels drawn at `percent`: each
+// side its 96-dpi length scaled to `dpi`, rounded once.
+SIZE ArtworkImageSize(int width, int height, int percent, int dpi);
 
 // `picture`, drawn at `percent` as columns x rows equal images, made the size the images have at
 // `dpi`: each side its 96-dpi length scaled to `dpi`, rounded once. Returned as it is when it

@@ -177,10 +177,26 @@ TEST(ProgramPictures, EveryPictureComesAtItsSizeForTheDpi) {
     EXPECT_EQ(about.bmHeight, scaled(110));
 
     const ArtworkChoice choice = ChooseArtwork("BTN_SAVE", dpi);
-    if (choice.percent * 96 == dpi * 100) {
+    if (choice.DrawnFor(dpi)) {
       EXPECT_EQ(button.pixels, ReadPngResource(program, choice.resource.c_str()).pixels);
     }
   }
+}
+
+// Resized (175 % from the 200 % artwork), the folder keeps its colours: the background shows
+// where the artwork is clear, and the folder itself is the same over any background.
+TEST(ProgramPictures, AResizedFolderShowsTheBackgroundOnlyWhereTheArtworkIsClear) {
+  const TMaskedPicture folder("SF", 168);
+  const int width = folder.ImageWidth();
+  const std::vector<std::uint32_t> overBlack = folder.Compose(1, RGB(0, 0, 0));
+  const std::vector<std::uint32_t> overWhite = folder.Compose(1, RGB(255, 255, 255));
+  EXPECT_EQ(overBlack[0], 0x000000u) << "the top-left corner is clear";
+  EXPECT_EQ(overWhite[0], 0xFFFFFFu);
+  // Inside the folder's front flap.
+  const size_t flap = static_cast<size_t>(folder.ImageHeight() * 12 / 17) * width + width / 2;
+  EXPECT_EQ(overBlack[flap], overWhite[flap]);
+  EXPECT_NE(overBlack[flap], 0x000000u);
+  EXPECT_NE(overBlack[flap], 0xFFFFFFu);
 }
 
 // Two images side by side, an opaque black and white one and a transparent one: resized, neither

@@ -256,6 +256,12 @@ TEST_F(MainWindow, AtANewDpiEveryControlStandsAtItsUnitsScaledAndEveryCaptionFit
     EXPECT_GE(place.right - place.left, text.right);
     EXPECT_GE(place.bottom - place.top, text.bottom);
   }
+  // The field's button meets the field's inside exactly, frame and all.
+  RECT inside;
+  GetClientRect(form->edt2->WindowHandle(), &inside);
+  const RECT button = RectInParent(form->edt2->Button().WindowHandle());
+  EXPECT_EQ(button.right, inside.right);
+  EXPECT_EQ(button.bottom, inside.bottom);
   // Repainted, the pictures come at the new DPI's size.
   RedrawWindow(form->WindowHandle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   EXPECT_EQ(form->image2->Picture().width(), MulDiv(48, dpi, 96));
