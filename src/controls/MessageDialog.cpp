@@ -130,13 +130,52 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
     SetFont(std::move(font));
   }
 
-  // Measured in pixels of the dialog's DPI with its font there, and laid out in 96-dpi units at the
+  image_ = new TMessageIcon(this, kind == mkError ? kErrorIcon : kInformationIcon);
+  image_->SetName("Image");
+  image_->SetParent(this);
+
+  auto* message = new TLabel(this);
+  message->SetName("Message");
+  message->SetParent(this);
+  message->SetWordWrap(true);
+  message->SetShowAccelChar(false);
+  message->SetText(text);
+  message_ = message;
+
+  auto* ok = new TButton(this);
+  ok->SetName("OK");
+  ok->SetParent(this);
+  ok->SetText("OK");
+  ok->SetModalResult(mrOk);
+  ok->SetDefault(true);
+  SetDefaultButton(ok);
+  SetCancelButton(ok);
+  SetActiveControl(ok);
+  ok_ = ok;
+  Layout(Dpi());
+}
+
+void TMessageForm::AfterCreateHandle() {
+  TForm::AfterCreateHandle();
+  // Made on a monitor of another DPI than the one it was measured at.
+  if (Dpi() != layoutDpi_) {
+    Layout(Dpi());
+  }
+}
+
+void TMessageForm::OnDpiChanged() {
+  TForm::OnDpiChanged();
+  Layout(Dpi());
+}
+
+void TMessageForm::Layout(int dpi) {
+  layoutDpi_ = dpi;
+  // Measured in pixels of `dpi` with the dialog's font there, and laid out in 96-dpi units at the
   // end, each measure rounded up so that no text comes out larger than its box.
-  const int dpi = Dpi();
   const auto units = [dpi](int pixels) { return ScaleFromDpiRoundingUp(pixels, dpi); };
   const int iconSize = ScaleToDpi(kIconSize, dpi);
   WindowDC screen(nullptr);
-  SelectObjectScope selectFont(screen.get(), FontHandle());
+  SelectObjectScope selectFont(screen.get(), Font()->Handle(dpi));
   SIZE alphabet{0, 0};
   GetTextExtentPoint32A(screen.get(), kAlphabet, kAlphabetLength, &alphabet);
   const int averageWidth = alphabet.cx / kAlphabetLength;
@@ -155,7 +194,7 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
   // empty message would get a dialog half the screen wide.
   RECT textBounds{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
   // A message is text, not a caption with a shortcut: a key path or value may hold ampersands.
-  DrawTextA(screen.get(), text.c_str(), -1, &textBounds,
+  DrawTextA(screen.get(), messageText_.c_str(), -1, &textBounds,
             DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
   const int textWidth = textBounds.right;
   const int textHeight = textBounds.bottom;
@@ -165,33 +204,12 @@ TMessageForm::TMessageForm(TComponent* owner, const std::string& text, TMessageK
   const int clientWidth = std::max(blockWidth, buttonWidth) + 2 * horizontalMargin;
   const int clientHeight = blockHeight + buttonHeight + verticalSpacing + 2 * verticalMargin;
   SetClientSize(units(clientWidth), units(clientHeight));
-
-  auto* image = new TMessageIcon(this, kind == mkError ? kErrorIcon : kInformationIcon);
-  image->SetName("Image");
-  image->SetParent(this);
-  image->SetBounds(units(horizontalMargin), units(verticalMargin), kIconSize, kIconSize);
-
-  auto* message = new TLabel(this);
-  message->SetName("Message");
-  message->SetParent(this);
-  message->SetWordWrap(true);
-  message->SetShowAccelChar(false);
-  message->SetText(text);
-  message->SetBounds(units(horizontalMargin + iconSize + horizontalSpacing), units(verticalMargin),
-                     units(textWidth), units(textHeight));
-
-  auto* ok = new TButton(this);
-  ok->SetName("OK");
-  ok->SetParent(this);
-  ok->SetText("OK");
-  ok->SetModalResult(mrOk);
-  ok->SetDefault(true);
-  ok->SetBounds(units((clientWidth - buttonWidth) / 2),
-                units(blockHeight + verticalMargin + verticalSpacing), units(buttonWidth),
-                units(buttonHeight));
-  SetDefaultButton(ok);
-  SetCancelButton(ok);
-  SetActiveControl(ok);
+  image_->SetBounds(units(horizontalMargin), units(verticalMargin), kIconSize, kIconSize);
+  message_->SetBounds(units(horizontalMargin + iconSize + horizontalSpacing), units(verticalMargin),
+                      units(textWidth), units(textHeight));
+  ok_->SetBounds(units((clientWidth - buttonWidth) / 2),
+                 units(blockHeight + verticalMargin + verticalSpacing), units(buttonWidth),
+                 units(buttonHeight));
 }
 
 std::string TMessageForm::ClipboardText() const {

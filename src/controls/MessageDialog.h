@@ -34,8 +34,21 @@ public:
 
   bool PreviewKey(const MSG& message) override;
 
+protected:
+  void AfterCreateHandle() override;
+  void OnDpiChanged() override;
+
 private:
+  // Measures the text, the margins and the button with the dialog's font at `dpi` and places
+  // everything, and sizes the client area, in 96-dpi units.
+  void Layout(int dpi);
+
   std::string messageText_;
+  TWindow* image_ = nullptr;
+  TWindow* message_ = nullptr;
+  TWindow* ok_ = nullptr;
+  // The DPI of the last Layout.
+  int layoutDpi_ = 0;
 };
 
 // Shows `text` modally in a new TMessageForm owned by the application object and returns how it

@@ -151,7 +151,23 @@ TEST(MessageDialog, LayoutFollowsTheDialogUnitsOfTheSystemMessageFont) {
     ExpectBounds(Child(&form, "OK"), (clientWidth - bw) / 2, bhk + w + vs, bw, bh);
     EXPECT_NEAR(form.Left() + form.Width() / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR(form.Top() + form.Height() / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
-    if (text == wrapping) {
+    if (text == "Please Enter a Key Path") {
+      // At a new DPI the dialog measures again with its font there: the OK button is what the
+      // dialog units of that font make it, not the old width scaled.
+      const int dpi = form.Dpi() * 5 / 4;
+      const RECT frame = RectInParent(form.WindowHandle());
+      form.Perform(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
+      SelectObjectScope scaledFont(screen.get(), form.Font()->Handle(dpi));
+      GetTextExtentPoint32A(screen.get(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz",
+                            52, &alphabet);
+      RECT scaledCaption{0, 0, 0, 0};
+      DrawTextA(screen.get(), "OK", -1, &scaledCaption, DT_CALCRECT | DT_SINGLELINE);
+      const RECT ok = RectInParent(Child(&form, "OK")->WindowHandle());
+      EXPECT_NEAR(
+          ok.right - ok.left,
+          std::max<int>(MulDiv(50, alphabet.cx / 52, 4), scaledCaption.right + MulDiv(8, dpi, 96)),
+          1);
+    } else if (text == wrapping) {
       EXPECT_LE(tw, halfScreen);
       EXPECT_GT(th, 2 * v) << "a long sentence wraps at its blanks";
     } else if (text == longPath) {
