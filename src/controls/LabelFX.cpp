@@ -133,7 +133,7 @@ void TsLabelFX::PaintWithShadow(HDC dc, const RECT& client) {
   std::fill(pixels.begin(), pixels.end(), 0u);
   RECT shifted{0, 0, width, height};
   // The distance is that of 96 dpi scaled to the label's. The blur count is not: every pass marks
-  // the text again, so more passes make the shadow darker rather than wider.
+  // the text again, so more passes darken the shadow near the text as much as they spread it.
   OffsetRect(&shifted, ToPixels(shadow_.Distance), ToPixels(shadow_.Distance));
   DrawCaption(workDC.get(), shifted, RGB(255, 255, 255));
   // The pixels are read and written directly: GDI may still hold drawing back in its batch.
