@@ -4,8 +4,6 @@
 #include "imaging/AlphaPicture.h"
 #include "imaging/Resample.h"
 
-#include <cstring>
-
 namespace hivelark {
 namespace {
 

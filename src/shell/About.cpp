@@ -6,7 +6,6 @@
 #include "controls/LabelFX.h"
 #include "controls/Panel.h"
 #include "framework/Application.h"
-#include "imaging/ResourcePictures.h"
 
 #include <shellapi.h>
 
